@@ -118,7 +118,6 @@ std::optional<std::vector<std::string>> splitPath(std::string_view path)
     return parts;
 }
 
-
 static void writeTree(const Registry::Node& node, const std::string& path, std::string& out)
 {
     out += "[" + path + "]\n";
