@@ -8,7 +8,7 @@
 
 namespace kiro::app {
 
-// The folder and program names every Part derives its file names from,
+// The folder and program names every feature derives its file names from,
 // filled at start. Windows' "\" separators are "/" here; folder and file
 // names keep their letter case.
 struct AppFolders {
