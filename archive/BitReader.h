@@ -1,10 +1,14 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace kiro::lzh {
+
+static_assert(std::endian::native == std::endian::little, "the bit reader's word refill assumes little-endian");
 
 // Most-significant-bit-first reader over a member's packed data. A member is
 // decoded until its uncompressed size is reached, whatever its packed size
@@ -48,6 +52,18 @@ public:
 private:
     void refill()
     {
+        if (m_end - m_next >= 8) {
+            // Whole bytes up to 63 bits. Bits of the following byte may come
+            // in below the count; the next refill ORs the same bits again.
+            std::uint64_t word;
+            std::memcpy(&word, m_next, 8);
+            word = __builtin_bswap64(word);
+            m_buffer |= word >> m_count;
+            unsigned take = (63 - m_count) >> 3;
+            m_next += take;
+            m_count += take * 8;
+            return;
+        }
         while (m_count <= 56) {
             std::uint8_t byte = m_next < m_end ? *m_next++ : 0xFF;
             m_buffer |= static_cast<std::uint64_t>(byte) << (56 - m_count);

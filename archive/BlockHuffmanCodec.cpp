@@ -33,7 +33,9 @@ void BlockHuffmanCodec::readLengthTable(BitReader& bits, unsigned count, unsigne
     std::array<std::uint8_t, 32> lengths{};
     unsigned i = 0;
     while (i < n) {
-        std::uint32_t window = bits.peek(16);
+        // A length of 7 or more continues in unary: up to 13 more 1-bits
+        // and a 0, so look at 20 bits.
+        std::uint32_t window = bits.peek(20) >> 4;
         unsigned length = window >> 13;
         if (length == 7) {
             for (std::uint32_t mask = 1u << 12; mask != 0 && (window & mask); mask >>= 1) {

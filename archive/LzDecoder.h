@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <algorithm>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -52,6 +53,16 @@ public:
             }
             std::size_t count = std::min<std::size_t>(m_pendingLength, size - done);
             m_pendingLength -= static_cast<std::uint32_t>(count);
+            const std::uint32_t gap = (m_position - m_source) & mask;
+            if (gap >= count && m_source + count <= mask + 1 && m_position + count <= mask + 1) {
+                // Neither wraps nor overlaps (gap 0, the full ring, fails gap >= count).
+                std::memcpy(out + done, dictionary + m_source, count);
+                std::memcpy(dictionary + m_position, out + done, count);
+                m_source = (m_source + static_cast<std::uint32_t>(count)) & mask;
+                m_position = (m_position + static_cast<std::uint32_t>(count)) & mask;
+                done += count;
+                continue;
+            }
             std::uint32_t source = m_source;
             std::uint32_t position = m_position;
             for (std::size_t i = 0; i < count; ++i) {
