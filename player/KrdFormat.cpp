@@ -80,13 +80,13 @@ KrdHeaderCheck checkKrdHeader(std::span<const std::uint8_t> start)
     KrdHeaderCheck check;
     if (start.size() < kKrdHeaderCheckSize) {
         check.status = KrdHeaderStatus::ReadError;
-        check.specificMessage = kMsgReadError;
+        check.detailMessage = kMsgReadError;
         return check;
     }
     // Only the first byte of "8JSY" has ever been compared.
     if (start[0] != '8') {
         check.status = KrdHeaderStatus::NotVersioned;
-        check.specificMessage = kMsgOldData;
+        check.detailMessage = kMsgOldData;
         return check;
     }
     check.version = static_cast<std::int8_t>(start[8]) * 100 + static_cast<std::int8_t>(start[9]);

@@ -32,9 +32,9 @@ struct KrdHeaderCheck {
     // 90 - version once the version could be read; 0 means accepted.
     int result = -1;
     int version = 0;
-    // The message specific to the failure ("read error", "old data"); empty
+    // The message that names the failure ("read error", "old data"); empty
     // for an accepted file and for a plain version mismatch.
-    std::string specificMessage;
+    std::string detailMessage;
 
     bool accepted() const { return status == KrdHeaderStatus::Accepted; }
 };

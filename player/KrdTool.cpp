@@ -40,8 +40,8 @@ bool readChecked(const std::string& path, LoadedKrd& loaded, KrdReading& reading
     const KrdHeaderCheck check = checkKrdHeader(std::span<const std::uint8_t>(loaded.bytes).first(
         std::min(loaded.bytes.size(), kKrdHeaderCheckSize)));
     if (!check.accepted()) {
-        if (!check.specificMessage.empty())
-            err << check.specificMessage << '\n';
+        if (!check.detailMessage.empty())
+            err << check.detailMessage << '\n';
         err << kMsgVersionMismatch << '\n';
         return false;
     }

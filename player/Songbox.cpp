@@ -34,8 +34,8 @@ bool Songbox::checkHeader(const std::filesystem::path& krd)
     const KrdHeaderCheck check = checkKrdHeader(std::span<const std::uint8_t>(start, static_cast<std::size_t>(in.gcount())));
     if (check.accepted())
         return true;
-    if (!check.specificMessage.empty())
-        boxes.error(check.specificMessage);
+    if (!check.detailMessage.empty())
+        boxes.error(check.detailMessage);
     boxes.error(kMsgVersionMismatch);
     return false;
 }

@@ -33,12 +33,12 @@ TEST(KrdHeader, OnlyTheFirstMagicByteAndTheVersionCount)
     oldData[0] = '7';
     const auto old = checkBytes(oldData);
     EXPECT_EQ(old.status, KrdHeaderStatus::NotVersioned);
-    EXPECT_EQ(old.specificMessage, kMsgOldData);
+    EXPECT_EQ(old.detailMessage, kMsgOldData);
 
     const auto older = checkBytes(KrdWriter(0, 89).bytes());
     EXPECT_EQ(older.status, KrdHeaderStatus::VersionMismatch);
     EXPECT_EQ(older.result, 1);
-    EXPECT_TRUE(older.specificMessage.empty());
+    EXPECT_TRUE(older.detailMessage.empty());
 
     const auto newer = checkBytes(KrdWriter(1, 90).bytes());
     EXPECT_EQ(newer.status, KrdHeaderStatus::VersionMismatch);
@@ -51,7 +51,7 @@ TEST(KrdHeader, OnlyTheFirstMagicByteAndTheVersionCount)
     Bytes shortFile(good.begin(), good.begin() + 31);
     const auto cut = checkBytes(shortFile);
     EXPECT_EQ(cut.status, KrdHeaderStatus::ReadError);
-    EXPECT_EQ(cut.specificMessage, kMsgReadError);
+    EXPECT_EQ(cut.detailMessage, kMsgReadError);
 }
 
 TEST(KrdLengthRules, EveryCodeMeasuresItsPayload)

@@ -1,6 +1,7 @@
 // songbox1: a stand-in for the playback engine. It checks that the files the
 // command file names are there, then waits as long as the song lasts.
 #include "player/TempKrd.h"
+#include "tools/songbox1/PictureWindow.h"
 #include "tools/songbox1/SmfLength.h"
 
 #include <cstdlib>
@@ -69,10 +70,12 @@ int main(int argc, char** argv)
         ++missing;
     }
     std::set<std::string> seen;
+    std::vector<std::filesystem::path> shown; // in order, every picture command once
     for (const std::string& name : pictures.tempNames) {
+        const std::filesystem::path bitmap = folder / (name + ".bmp");
+        shown.push_back(bitmap);
         if (!seen.insert(name).second)
             continue;
-        const std::filesystem::path bitmap = folder / (name + ".bmp");
         if (!std::filesystem::exists(bitmap)) {
             std::cerr << "songbox1: missing " << bitmap.string() << '\n';
             ++missing;
@@ -88,7 +91,11 @@ int main(int argc, char** argv)
               << " bitmaps, " << missing << " missing, length " << length.duration.count() / 1000 << " ms"
               << (positional.size() > 1 ? ", window " + positional[1] : std::string()) << '\n';
 
-    if (!noWaitRequested(arguments))
+    if (noWaitRequested(arguments))
+        return 0;
+    if (kiro::songbox1::displayAvailable() && !shown.empty())
+        kiro::songbox1::showPictures(argc, argv, shown, length.duration);
+    else
         std::this_thread::sleep_for(length.duration);
     return 0;
 }
