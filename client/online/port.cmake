@@ -24,3 +24,8 @@ kiro_add_gtest(online_port_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommPortTest.cpp
   LIBS kiro_online util
   TIMEOUT 120)
+
+kiro_add_gtest(online_telnet_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/TelnetModemTest.cpp
+  LIBS kiro_online
+  TIMEOUT 120)
