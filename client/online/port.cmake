@@ -14,6 +14,7 @@ target_sources(kiro_online PRIVATE
 
 kiro_add_gtest(online_modem_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/ModemCommandsTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/PortRegistryTest.cpp
   LIBS kiro_online)
 
 kiro_add_gtest(online_modem_engine_tests

@@ -6,6 +6,7 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <cerrno>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -24,10 +25,14 @@ namespace {
 // asked, and either echoes, greets and hangs up, or just listens.
 class LoopbackHost {
 public:
-  enum class Behaviour { Echo, HangUpAfterGreeting };
+  enum class Behaviour { Echo, HangUpAfterGreeting, NeverRead };
 
   explicit LoopbackHost(Behaviour behaviour, bool telnet = true) : m_behaviour(behaviour), m_telnet(telnet) {
     m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (behaviour == Behaviour::NeverRead) {
+      const int small = 4096;
+      ::setsockopt(m_listen, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -61,6 +66,11 @@ private:
       if (::poll(&pfd, 1, 20) > 0) client = ::accept(m_listen, nullptr, nullptr);
     }
     if (client < 0) return;
+    if (m_behaviour == Behaviour::NeverRead) {
+      while (!m_stop) std::this_thread::sleep_for(10ms);
+      ::close(client);
+      return;
+    }
     if (m_behaviour == Behaviour::HangUpAfterGreeting) {
       const char greeting[] = "HOST NAME?\r\n*";
       ::send(client, greeting, sizeof greeting - 1, MSG_NOSIGNAL);
@@ -241,6 +251,20 @@ TEST_F(TelnetModemTest, PlusesInsideDataAreData) {
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(m_handler.text().find("OK", m_handler.text().find("+++more")), std::string::npos);
   EXPECT_EQ(host.received(), "+++more");
+}
+
+TEST_F(TelnetModemTest, HostNotReadingTimesOutTheWrite) {
+  LoopbackHost host(LoopbackHost::Behaviour::NeverRead);
+  makePort(host.entry());
+  ASSERT_TRUE(command("ATD1\r", "CONNECT 9600\r\n"));
+  const std::string block(64 * 1024, 'x');
+  const std::string timeOut = "<CE-" + std::to_string(ETIMEDOUT) + ">";
+  bool seen = false;
+  for (int i = 0; i < 256 && !seen; ++i) {
+    EXPECT_TRUE(m_port->Write(block));
+    seen = m_handler.text().find(timeOut) != std::string::npos;
+  }
+  EXPECT_TRUE(seen);
 }
 
 TEST_F(TelnetModemTest, RefusedPortIsBusy) {
