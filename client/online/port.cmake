@@ -30,3 +30,8 @@ kiro_add_gtest(online_telnet_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/TelnetModemTest.cpp
   LIBS kiro_online
   TIMEOUT 120)
+
+kiro_add_gtest(online_modem_script_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/ModemScriptLiveTest.cpp
+  LIBS kiro_online
+  TIMEOUT 120)
