@@ -1,0 +1,11 @@
+# The host session engine: prompt matcher, line watcher, engine scripts,
+# progress view and the HostSession state machine.
+target_sources(kiro_online PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/PromptMatcher.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LineWatcher.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SessionLineTap.cpp
+)
+
+kiro_add_gtest(session_matcher_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/PromptMatcherTest.cpp
+  LIBS kiro_online)
