@@ -39,6 +39,8 @@ public:
 
     void arm(MatchArm arm);
     void disarm() { m_armed = false; }
+    // A transfer step's prompts are matched from the end of the transfer on.
+    void clearBuffer() { m_buffer.clear(); }
     bool armed() const { return m_armed; }
     MatchMode mode() const { return m_arm.mode; }
     const std::string &buffer() const { return m_buffer; }

@@ -61,6 +61,12 @@ void SessionLineTap::acknowledge()
         m_state = State::Idle;
 }
 
+void SessionLineTap::clearMatchBuffer()
+{
+    std::lock_guard lock(m_mutex);
+    m_matcher.clearBuffer();
+}
+
 bool SessionLineTap::armed() const
 {
     std::lock_guard lock(m_mutex);

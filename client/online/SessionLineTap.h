@@ -2,6 +2,7 @@
 
 #include "client/online/LineWatcher.h"
 #include "client/online/PromptMatcher.h"
+#include "client/online/ReceiveHandler.h"
 
 #include <functional>
 #include <mutex>
@@ -19,7 +20,7 @@ namespace kiro::online {
 // The state is guarded by a small mutex rather than the original's ordering
 // of plain flags: the reader thread and the main thread both touch the match
 // buffer, and the lock costs nothing at line speed.
-class SessionLineTap {
+class SessionLineTap final : public ReceiveHandler {
 public:
     // Called on the reader thread (or the main thread for a time-out report)
     // with outcome index 0..5, 32 or 33 and the text. Must only queue.
@@ -42,6 +43,14 @@ public:
     void acknowledge();
 
     bool armed() const;
+
+    // The port's byte dispatcher. A byte that comes between matchArmed() and
+    // matchByte() while the main thread reports a time-out goes to the line
+    // watcher, as if the step had not been armed.
+    bool matchArmed() const override { return armed(); }
+    void matchByte(unsigned char byte) override { onByte(byte); }
+    void watchByte(unsigned char byte) override { onByte(byte); }
+    void clearMatchBuffer() override;
 
 private:
     enum class State { Idle, Armed, Reported };

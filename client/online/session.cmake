@@ -4,6 +4,10 @@ target_sources(kiro_online PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PromptMatcher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LineWatcher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SessionLineTap.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SessionScripts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextProgressView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HostSession.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HostSession.h
 )
 
 kiro_add_gtest(session_matcher_tests
