@@ -32,8 +32,7 @@ public:
   // The text of a result code as the E/Q/V settings want it ("" when quiet).
   std::string resultText(ModemResult result, std::uint32_t speed = 0) const;
 
-  // Data-mode escape: feed every data byte with its time; returns true when
-  // the byte may belong to an escape ("+" within the guard rules).
+  // Data-mode escape: feed every data byte sent on line with its time.
   void onlineByte(unsigned char byte, std::int64_t nowMs);
   // True once "+++" was followed by the guard time of silence: the modem is
   // to return to command mode (the detector resets).
@@ -70,7 +69,6 @@ private:
   int m_plusCount = 0;
   std::int64_t m_lastDataMs = -1;
   std::int64_t m_lastPlusMs = -1;
-  bool m_guardBeforeOk = false;
 };
 
 } // namespace kiro::online

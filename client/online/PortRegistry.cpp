@@ -25,3 +25,23 @@ bool telnetLinePacing(const RegistryReader& registry) {
 }
 
 } // namespace kiro::online
+
+namespace kiro::online {
+namespace {
+
+// Stands in until the registry file is wired in: no keys, so every look-up
+// takes its default.
+class EmptyRegistry final : public RegistryReader {
+public:
+  bool keyExists(const std::string&) const override { return false; }
+  std::vector<std::string> subkeys(const std::string&) const override { return {}; }
+  std::vector<std::pair<std::string, std::string>> stringValues(const std::string&) const override { return {}; }
+  std::optional<std::string> readString(const std::string&, const std::string&) const override { return std::nullopt; }
+  std::optional<std::uint32_t> readDword(const std::string&, const std::string&) const override { return std::nullopt; }
+};
+
+} // namespace
+
+std::shared_ptr<const RegistryReader> systemRegistry() { return std::make_shared<EmptyRegistry>(); }
+
+} // namespace kiro::online

@@ -33,6 +33,7 @@ private:
   unsigned char m_verb = 0;
   bool m_localBinary = false, m_remoteBinary = false;
   bool m_localSga = false, m_remoteSga = false;
+  bool m_sentWill[4] = {}, m_sentDo[4] = {}; // indexed by BINARY (0) and SGA (3)
 };
 
 } // namespace kiro::online

@@ -65,9 +65,10 @@ private:
   void runActions(const std::vector<ModemAction>& actions, std::unique_lock<std::mutex>& lock);
   void toPort(const std::string& bytes);
   void startDial(const std::string& digits, std::unique_lock<std::mutex>& lock);
-  void finishDial(int fd, bool telnet, ModemResult failure);
+  void dialFailed(ModemResult result);
+  void connected();
   void dropConnection(bool sayNoCarrier);
-  void receiveFromNet(std::unique_lock<std::mutex>& lock);
+  void receiveFromNet();
   void sendToNet();
   void releasePaced(std::int64_t nowMs);
   std::int64_t nowMs() const;
@@ -97,8 +98,7 @@ private:
 
   std::deque<unsigned char> m_toPort;   // for the port's reads
   std::deque<unsigned char> m_paced;    // received, held back by pacing
-  std::string m_toNet;                  // encoded, for the socket
-  std::size_t m_toNetData = 0;          // data bytes in m_toNet (for the queue limit)
+  std::string m_toNet;                  // line bytes for the socket
   double m_pacingCredit = 0.0;
   std::int64_t m_pacingStamp = 0;
 };

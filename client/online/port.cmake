@@ -1,7 +1,17 @@
 # CommPort, its devices (termios serial port, TELNET virtual modem), the modem
 # commands and the script step record.
 target_sources(kiro_online PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/CommPort.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HayesModem.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ModemCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ModemScripts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortDeviceFactory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortRegistry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SerialDevice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TelnetCodec.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TelnetModemDevice.cpp
 )
+
+kiro_add_gtest(online_modem_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/ModemCommandsTest.cpp
+  LIBS kiro_online)
