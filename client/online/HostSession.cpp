@@ -1,10 +1,9 @@
 #include "client/online/HostSession.h"
 
 #include "client/app/Prompt.h"
+#include "client/app/WaitWithPump.h"
 #include "common/Cp932.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 
 #include <algorithm>
 #include <cstring>
@@ -73,8 +72,7 @@ void HostSession::setTickInterval(std::chrono::milliseconds tick)
 
 void HostSession::waitUntil(const std::function<bool()> &done)
 {
-    while (!done() && !m_aborting && !QCoreApplication::closingDown())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, m_tickMs);
+    app::WaitWithPump([&] { return done() || m_aborting; }, 0);
 }
 
 void HostSession::onSessionTick()
@@ -314,7 +312,7 @@ int HostSession::Run(bool logoutAfter, const ScriptStep *script, int defaultTime
     }
 
     waitUntil([this] { return !m_busy; });
-    if (m_busy) {
+    if (m_busy && (m_aborting || app::quitRequested())) {
         // Shut-down ended the wait: leave nothing running behind.
         m_busy = false;
         m_failed = true;

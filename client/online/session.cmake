@@ -8,7 +8,11 @@ target_sources(kiro_online PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TextProgressView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HostSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HostSession.h
+  ${CMAKE_CURRENT_LIST_DIR}/SessionSettingsFrom.cpp
 )
+# The engine waits with the application's WaitWithPump and asks through its
+# prompt interface; both live in the widget-free application core.
+target_link_libraries(kiro_online PUBLIC kiro_app)
 
 kiro_add_gtest(session_matcher_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/PromptMatcherTest.cpp
