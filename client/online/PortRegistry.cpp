@@ -1,6 +1,8 @@
 #include "client/online/PortRegistry.h"
 
-#include <cctype>
+#include "common/Registry.h"
+
+#include <mutex>
 
 namespace kiro::online {
 
@@ -29,19 +31,44 @@ bool telnetLinePacing(const RegistryReader& registry) {
 namespace kiro::online {
 namespace {
 
-// Stands in until the registry file is wired in: no keys, so every look-up
-// takes its default.
-class EmptyRegistry final : public RegistryReader {
+// The client's registry file. Look-ups may come from the TELNET device's
+// worker thread while the main thread reads too, hence the lock.
+class FileRegistry final : public RegistryReader {
 public:
-  bool keyExists(const std::string&) const override { return false; }
-  std::vector<std::string> subkeys(const std::string&) const override { return {}; }
-  std::vector<std::pair<std::string, std::string>> stringValues(const std::string&) const override { return {}; }
-  std::optional<std::string> readString(const std::string&, const std::string&) const override { return std::nullopt; }
-  std::optional<std::uint32_t> readDword(const std::string&, const std::string&) const override { return std::nullopt; }
+  bool keyExists(const std::string& key) const override {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_registry.keyExists(key);
+  }
+  std::vector<std::string> subkeys(const std::string& key) const override {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_registry.subkeys(key);
+  }
+  std::vector<std::pair<std::string, std::string>> stringValues(const std::string& key) const override {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const std::string& name : m_registry.valueNames(key)) {
+      if (auto value = m_registry.readValue(key, name); value && value->type == kiro::RegistryValue::Type::String) {
+        values.emplace_back(name, value->text);
+      }
+    }
+    return values;
+  }
+  std::optional<std::string> readString(const std::string& key, const std::string& name) const override {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_registry.readString(key, name);
+  }
+  std::optional<std::uint32_t> readDword(const std::string& key, const std::string& name) const override {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_registry.readDword(key, name);
+  }
+
+private:
+  mutable std::mutex m_mutex;
+  mutable kiro::Registry m_registry;
 };
 
 } // namespace
 
-std::shared_ptr<const RegistryReader> systemRegistry() { return std::make_shared<EmptyRegistry>(); }
+std::shared_ptr<const RegistryReader> systemRegistry() { return std::make_shared<FileRegistry>(); }
 
 } // namespace kiro::online

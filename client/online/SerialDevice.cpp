@@ -173,11 +173,16 @@ IoResult SerialDevice::read(unsigned char* buffer, std::size_t size, int timeout
     if (n < 0 && errno != EAGAIN && errno != EINTR) {
       return {0, errno};
     }
+    // A hung-up line reads as empty for ever; tell it apart from "no data
+    // yet" so the reader reports it instead of spinning.
+    pollfd pfd{m_fd, POLLIN, 0};
+    if (::poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR))) {
+      return {0, EIO};
+    }
     const std::int64_t left = deadline - nowMs();
     if (left <= 0) {
-      return {0, n == 0 ? 0 : EAGAIN};
+      return {0, 0};
     }
-    pollfd pfd{m_fd, POLLIN, 0};
     ::poll(&pfd, 1, static_cast<int>(left));
   }
 }

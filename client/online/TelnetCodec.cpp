@@ -23,6 +23,10 @@ std::string TelnetCodec::start() {
   put(out, kIac, kDo, kOptSga);
   m_sentWill[kOptBinary] = m_sentDo[kOptBinary] = true;
   m_sentWill[kOptSga] = m_sentDo[kOptSga] = true;
+  // Binary from the first byte: a host that agrees treats what follows its
+  // answer as binary, and our first bytes may cross that answer on the wire.
+  // A host that refuses says so at once, and then CR travels as CR NUL.
+  m_localBinary = m_remoteBinary = true;
   return out;
 }
 

@@ -15,3 +15,17 @@ target_sources(kiro_online PRIVATE
 kiro_add_gtest(online_modem_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/ModemCommandsTest.cpp
   LIBS kiro_online)
+
+kiro_add_gtest(online_modem_engine_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/HayesModemTest.cpp
+  LIBS kiro_online)
+
+kiro_add_gtest(online_port_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CommPortTest.cpp
+  LIBS kiro_online util
+  TIMEOUT 120)
+
+kiro_add_gtest(online_telnet_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/TelnetModemTest.cpp
+  LIBS kiro_online
+  TIMEOUT 120)
