@@ -505,6 +505,11 @@ void HostSession::handleOutcome(int index, const std::string &text)
         return;
     m_tap.acknowledge();
     ++m_flowSerial;
+    // A cancellation is outcome 0 even when a prompt completed in the same
+    // moment: otherwise a go-on prompt would carry the script on after the
+    // cancel had already closed the port and ended the run.
+    if (m_cancelRequested)
+        index = 0;
     m_timeOutArmed = false;
     m_lastOutcome = index + 1;
 

@@ -17,3 +17,11 @@ target_link_libraries(kiro_online PUBLIC kiro_app)
 kiro_add_gtest(session_matcher_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/PromptMatcherTest.cpp
   LIBS kiro_online)
+
+kiro_add_gtest(host_session_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/HostSessionTest.cpp
+  LIBS kiro_online kiro_app
+  TIMEOUT 120)
+if(TARGET host_session_tests)
+  add_dependencies(host_session_tests kiro-hostsim)
+endif()

@@ -32,27 +32,26 @@ public:
             ::_exit(127);
         }
         ::close(out[1]);
-        m_out = ::fdopen(out[0], "r");
-        char line[256] = {};
-        if (m_out && std::fgets(line, sizeof line, m_out))
-            std::sscanf(line, "listening on 127.0.0.1:%d", &m_port);
+        // The first line byte by byte, so nothing after it is held in a buffer.
+        std::string line;
+        char c;
+        while (line.size() < 256 && ::read(out[0], &c, 1) == 1 && c != '\n')
+            line.push_back(c);
+        std::sscanf(line.c_str(), "listening on 127.0.0.1:%d", &m_port);
         // The rest of the log goes to a file (or nowhere) so the pipe never fills.
-        if (m_out) {
-            m_drain = ::fork();
-            if (m_drain == 0) {
-                std::FILE *log = logPath.empty() ? nullptr : std::fopen(logPath.c_str(), "w");
-                char buffer[4096];
-                std::size_t n;
-                while ((n = std::fread(buffer, 1, sizeof buffer, m_out)) > 0)
-                    if (log) {
-                        std::fwrite(buffer, 1, n, log);
-                        std::fflush(log);
-                    }
-                ::_exit(0);
-            }
-            std::fclose(m_out);
-            m_out = nullptr;
+        m_drain = ::fork();
+        if (m_drain == 0) {
+            std::FILE *log = logPath.empty() ? nullptr : std::fopen(logPath.c_str(), "w");
+            char buffer[4096];
+            ssize_t n;
+            while ((n = ::read(out[0], buffer, sizeof buffer)) > 0)
+                if (log) {
+                    std::fwrite(buffer, 1, static_cast<std::size_t>(n), log);
+                    std::fflush(log);
+                }
+            ::_exit(0);
         }
+        ::close(out[0]);
     }
     ~HostSimProcess()
     {
@@ -71,7 +70,6 @@ public:
 private:
     pid_t m_pid = -1;
     pid_t m_drain = -1;
-    std::FILE *m_out = nullptr;
     int m_port = 0;
 };
 
