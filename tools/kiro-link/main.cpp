@@ -57,13 +57,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "kiro-link: %s\n%s", error->c_str(), link::linkUsage().c_str());
         return 2;
     }
-    if (!options.windir.empty())
-        ::setenv("KIRO_WINDIR", options.windir.c_str(), 1);
-    if (!options.install.empty() && ::chdir(options.install.c_str()) != 0) {
-        std::fprintf(stderr, "kiro-link: cannot enter the install folder %s\n", options.install.c_str());
-        return 2;
-    }
-
+    // The script is named relative to where kiro-link was started.
     std::optional<link::JobScript> job;
     if (options.command == "run") {
         std::string error;
@@ -73,6 +67,13 @@ int main(int argc, char **argv)
             return 2;
         }
     }
+    if (!options.windir.empty())
+        ::setenv("KIRO_WINDIR", options.windir.c_str(), 1);
+    if (!options.install.empty() && ::chdir(options.install.c_str()) != 0) {
+        std::fprintf(stderr, "kiro-link: cannot enter the install folder %s\n", options.install.c_str());
+        return 2;
+    }
+
 
     QCoreApplication application(argc, argv);
     app::ClientSettings settings;
