@@ -68,7 +68,7 @@ int main(int argc, char **argv)
         }
     }
     if (!options.windir.empty())
-        ::setenv("KIRO_WINDIR", options.windir.c_str(), 1);
+        ::setenv("KIRO_WINDIR", std::filesystem::absolute(options.windir).c_str(), 1);
     if (!options.install.empty() && ::chdir(options.install.c_str()) != 0) {
         std::fprintf(stderr, "kiro-link: cannot enter the install folder %s\n", options.install.c_str());
         return 2;
