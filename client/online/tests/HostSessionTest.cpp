@@ -314,3 +314,66 @@ TEST_F(HostSessionTest, DeclinedModemQuestionAndUndiallableNumber)
     EXPECT_FALSE(port->IsConnected());
     EXPECT_FALSE(other.busy());
 }
+
+TEST_F(HostSessionTest, PortThatDoesNotOpenTimesOutInTheFirstModemStep)
+{
+    start({});
+    CommPort dead([](std::uint8_t) { return std::unique_ptr<PortDevice>(); }, dir());
+    HostSession offline(dead, view, prompt);
+    ASSERT_TRUE(dead.Init(&offline.receiveHandler(), 5, 9600));
+    SessionSettings settings;
+    settings.dial.accessPoint = "0300000001";
+    offline.setSettings(settings);
+    offline.setTickInterval(std::chrono::milliseconds(10));
+    const ScriptStep nothing[] = {{}};
+    EXPECT_EQ(offline.Run(false, nothing, 30, false), 1);
+    ASSERT_FALSE(prompt.records().empty());
+    EXPECT_EQ(prompt.records().back().text, "モデムの初期化に失敗しました。");
+    EXPECT_EQ(offline.LastOutcome(), 1);
+    EXPECT_FALSE(offline.IsOnline());
+    EXPECT_EQ(offline.state(), HostSession::Idle);
+    dead.Shutdown();
+}
+
+TEST_F(HostSessionTest, ButtonDuringFailureWaitAndLogout)
+{
+    start({});
+    // The user presses the progress window's "OK" while the failure message is up.
+    struct PressingPrompt final : app::Prompt {
+        HostSession *session = nullptr;
+        std::vector<std::pair<int, std::string>> seen;
+        void message(const std::string &text, const std::string &) override
+        {
+            seen.emplace_back(session->state(), text);
+            if (session->state() == HostSession::FailureShown)
+                session->pressButton();
+        }
+        app::PromptAnswer question(const std::string &, const std::string &, const std::string &) override
+        {
+            return app::PromptAnswer::First;
+        }
+    } pressing;
+    HostSession other(*port, view, pressing);
+    pressing.session = &other;
+    port->setReceiveHandler(&other.receiveHandler());
+    SessionSettings settings;
+    settings.dial.accessPoint = "0300000001";
+    settings.modemInit = "ATS12=5";
+    settings.userId = "ABC01234";
+    settings.password = "secret";
+    other.setSettings(settings);
+    other.setTickInterval(std::chrono::milliseconds(40));
+
+    const ScriptStep failing[] = {{kStepSend, "go top\r", 0, {{kPrompt.c_str(), 1, "メニューで失敗"}}}, {}};
+    other.ShowProgress(false);
+    EXPECT_EQ(other.Run(false, failing, 30, false), 1);
+    ASSERT_EQ(pressing.seen.size(), 1u);
+    EXPECT_EQ(pressing.seen[0].first, HostSession::FailureShown);
+    EXPECT_EQ(pressing.seen[0].second, "メニューで失敗");
+    EXPECT_TRUE(view.sawCaption("OK"));
+    // Logged in when it failed: the line is hung up, not logged out.
+    EXPECT_FALSE(other.IsOnline());
+    EXPECT_FALSE(port->IsConnected());
+    EXPECT_FALSE(view.sawStatus("ログアウト完了。"));
+    EXPECT_EQ(hostLog().find("caller: bye"), std::string::npos) << hostLog();
+}
