@@ -59,6 +59,9 @@ HostSession::~HostSession()
 {
     m_tap.setSink({});
     m_aborting = true;
+    // The port must not hand bytes to a matcher that is about to go away.
+    m_port.Close();
+    m_port.setReceiveHandler(nullptr);
 }
 
 void HostSession::setTickInterval(std::chrono::milliseconds tick)

@@ -113,9 +113,9 @@ protected:
     }
     void TearDown() override
     {
-        session.reset();
         if (port)
             port->Shutdown();
+        session.reset();
         port.reset();
         host.reset();
         if (!m_dir.empty())
