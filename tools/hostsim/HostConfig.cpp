@@ -64,9 +64,10 @@ std::optional<std::string> apply(const std::string &key, const std::string &valu
     }
     if (key == "member") {
         const auto colon = value.find(':');
-        if (colon == std::string::npos || colon == 0)
+        const std::string id = colon == std::string::npos ? std::string() : trim(value.substr(0, colon));
+        if (id.empty())
             return "member must be ID:PASSWORD: " + value;
-        config.members[upper(value.substr(0, colon))] = value.substr(colon + 1);
+        config.members[upper(id)] = trim(value.substr(colon + 1));
         return std::nullopt;
     }
     if (key == "logged-in") {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using namespace kiro::hostsim;
 using namespace std::chrono_literals;
 
@@ -163,4 +165,23 @@ TEST(HostConfig, OptionsAndErrors)
     EXPECT_TRUE(parseArguments({"--idle-warn", "soon"}, c));
     EXPECT_TRUE(parseArguments({"--port"}, c));
     EXPECT_TRUE(parseArguments({"--config", "/nonexistent/file"}, c));
+
+    // A configuration file, overridden by options that follow it.
+    const std::string path = ::testing::TempDir() + "hostsim.conf";
+    {
+        std::ofstream out(path);
+        out << "# the demo service\nroad = 7\nmember = DEF05678 : pw\n; comment\nidle-warn = 2\n";
+    }
+    HostConfig f;
+    EXPECT_FALSE(parseArguments({"--config", path, "--road", "5"}, f));
+    EXPECT_EQ(f.road, 5);
+    EXPECT_EQ(f.members.at("DEF05678"), "pw");
+    EXPECT_EQ(f.idleWarn, 2000ms);
+    {
+        std::ofstream out(path);
+        out << "road = 5\nbogus\n";
+    }
+    auto error = parseArguments({"--config", path}, f);
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find(":2:"), std::string::npos);
 }
