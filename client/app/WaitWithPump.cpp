@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QObject>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
@@ -34,12 +35,12 @@ protected:
 
 void ensureQuitWatcher(QCoreApplication* app)
 {
-    // One watcher per application object; it dies with the application.
-    static QCoreApplication* watchedApp = nullptr;
-    if (watchedApp == app)
+    // One watcher per application object; it dies with the application, and
+    // a later application object gets its own.
+    static QPointer<QuitWatcher> watcher;
+    if (watcher && watcher->parent() == app)
         return;
-    watchedApp = app;
-    auto* watcher = new QuitWatcher(app);
+    watcher = new QuitWatcher(app);
     app->installEventFilter(watcher);
     QObject::connect(app, &QCoreApplication::aboutToQuit, watcher, [] { g_quitSeen = true; });
 }

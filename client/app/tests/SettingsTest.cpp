@@ -158,7 +158,7 @@ TEST(AppFolders, FoldersPictureDefaultsAndKiroDirectry)
     AppFolders f = AppFolders::fromInstallFolder("/opt/kiro");
     EXPECT_EQ(f.installFolder, "/opt/kiro/");
     EXPECT_EQ(f.systemFolder, "/opt/kiro/sysfile/");
-    EXPECT_EQ(f.playerPath, "/opt/kiro/karaoke/SONGBOX.EXE");
+    EXPECT_EQ(f.playerPath, "/opt/kiro/karaoke/songbox");
     EXPECT_EQ(DefaultFolder(f, 0), "/opt/kiro/karaoke/Pict");
     EXPECT_EQ(DefaultFolder(f, 1), "//CDROM/KiroAvi");
     EXPECT_EQ(DefaultFolder(f, 2), "/opt/kiro/karaoke/User");
@@ -184,4 +184,24 @@ TEST(AppFolders, FoldersPictureDefaultsAndKiroDirectry)
 
     ASSERT_EQ(WriteKiroDirectry(f, dir.path), "");
     EXPECT_EQ(fileText(dir.path / kSharedIni), "[KiroIF]\r\nKiroDirectry=/opt/kiro\r\n");
+}
+
+TEST(Settings, GarbledFileGivesDefaultsForWhatItLacks)
+{
+    TempDir dir("settings");
+    static const char raw[] = "\x00\xFF\xFE[Setup\r\n=\r\n[Setup]\r\nComPort=\x82\r\nReDialInterval=30\r\n\x81";
+    std::string junk(raw, sizeof raw - 1);
+    writeIni(dir.path, junk);
+    ClientSettings s;
+    EXPECT_EQ(LoadSettings(s, dir.path), "");
+    EXPECT_EQ(s.ComPort, 0) << "a value without digits reads as 0, as on Windows";
+    EXPECT_EQ(s.ReDialInterval, 30);
+    EXPECT_EQ(s.ModemInit, "AT");
+    s.ModemInit = "ATZ";
+    EXPECT_EQ(SaveSettings(s, dir.path), "");
+    std::string text = fileText(dir.path / kClientIni);
+    EXPECT_EQ(text.rfind(std::string("\x00\xFF\xFE[Setup\r\n", 9), 0), 0u) << "unknown lines are kept";
+    ClientSettings back;
+    LoadSettings(back, dir.path);
+    EXPECT_EQ(back.ModemInit, "ATZ");
 }
