@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <string_view>
 
 namespace kiro::online {
 namespace {
@@ -34,6 +35,10 @@ long number(const std::string& s, std::size_t& i) {
   return value;
 }
 
+bool startsWithAt(std::string_view line) {
+  return line.size() >= 2 && (line[0] == 'A' || line[0] == 'a') && (line[1] == 'T' || line[1] == 't');
+}
+
 } // namespace
 
 HayesModem::HayesModem() { reset(); }
@@ -63,14 +68,22 @@ std::string HayesModem::resultText(ModemResult r, std::uint32_t speed) const {
   const ResultName& name = kResults[static_cast<int>(r)];
   const char cr = static_cast<char>(m_s[3]);
   const char lf = static_cast<char>(m_s[4]);
+  std::string text;
   if (!m_verbose) {
-    return std::to_string(name.code) + cr;
+    text.append(std::to_string(name.code));
+    text.push_back(cr);
+    return text;
   }
-  std::string text = std::string(1, cr) + lf + name.word;
+  text.push_back(cr);
+  text.push_back(lf);
+  text.append(name.word);
   if (r == ModemResult::Connect && speed != 0) {
-    text += " " + std::to_string(speed);
+    text.push_back(' ');
+    text.append(std::to_string(speed));
   }
-  return text + cr + lf;
+  text.push_back(cr);
+  text.push_back(lf);
+  return text;
 }
 
 void HayesModem::result(std::vector<ModemAction>& out, ModemResult r) const {
@@ -95,20 +108,23 @@ std::vector<ModemAction> HayesModem::commandByte(unsigned char byte) {
     return out;
   }
   if (byte == m_s[3]) {
-    std::string line;
-    line.swap(m_line);
     m_previous = 0;
-    if (line.size() >= 2 && std::toupper(static_cast<unsigned char>(line[0])) == 'A' &&
-        std::toupper(static_cast<unsigned char>(line[1])) == 'T') {
-      if (line.size() > kMaxLine) {
-        result(out, ModemResult::Error);
-        return out;
-      }
-      m_lastLine = line.substr(2);
-      auto more = execute(m_lastLine);
-      out.insert(out.end(), more.begin(), more.end());
+    const bool isCommand = startsWithAt(m_line);
+    const bool tooLong = m_line.size() > kMaxLine;
+    if (isCommand && !tooLong) {
+      m_lastLine.assign(m_line, 2, std::string::npos);
     }
-    return out; // text without "AT" is not a command: no answer
+    m_line.clear();
+    if (!isCommand) {
+      return out; // text without "AT" is not a command: no answer
+    }
+    if (tooLong) {
+      result(out, ModemResult::Error);
+      return out;
+    }
+    auto more = execute(m_lastLine);
+    out.insert(out.end(), more.begin(), more.end());
+    return out;
   }
   if (byte == m_s[5] || byte == 0x7F) {
     if (!m_line.empty()) {

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -56,7 +57,14 @@ bool SerialDevice::open(const LineSettings& settings) {
     m_error = m_path + ": " + std::strerror(errno);
     return false;
   }
-  // Exclusive, like a COM port: a second open by anyone but root fails.
+  // Exclusive, like a COM port: another program holding the lock (minicom,
+  // a second client) keeps us out, and later opens are refused by the tty.
+  if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+    m_error = m_path + ": in use by another program";
+    ::close(m_fd);
+    m_fd = -1;
+    return false;
+  }
   ::ioctl(m_fd, TIOCEXCL);
   if (!configure(settings)) {
     ::close(m_fd);

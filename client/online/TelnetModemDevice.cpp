@@ -185,7 +185,7 @@ void TelnetModemDevice::toPort(const std::string& bytes) {
   m_portReadable.notify_all();
 }
 
-void TelnetModemDevice::runActions(const std::vector<ModemAction>& actions, std::unique_lock<std::mutex>& lock) {
+void TelnetModemDevice::runActions(const std::vector<ModemAction>& actions) {
   for (const ModemAction& action : actions) {
     switch (action.kind) {
     case ModemAction::Kind::ToPort:
@@ -193,7 +193,7 @@ void TelnetModemDevice::runActions(const std::vector<ModemAction>& actions, std:
       break;
     case ModemAction::Kind::Dial:
       m_mode = Mode::Dialing;
-      m_pendingDial = action.text.empty() ? std::string(1, '\0') : action.text;
+      m_pendingDial = action.text;
       m_abortDial = false;
       wake();
       break;
@@ -211,7 +211,6 @@ void TelnetModemDevice::runActions(const std::vector<ModemAction>& actions, std:
       break;
     }
   }
-  (void)lock;
 }
 
 IoResult TelnetModemDevice::write(const unsigned char* data, std::size_t size, int timeoutMs) {
@@ -223,7 +222,7 @@ IoResult TelnetModemDevice::write(const unsigned char* data, std::size_t size, i
   for (std::size_t i = 0; i < size; ++i) {
     switch (m_mode) {
     case Mode::Command:
-      runActions(m_modem.commandByte(data[i]), lock);
+      runActions(m_modem.commandByte(data[i]));
       break;
     case Mode::Dialing:
       // A key pressed while dialling abandons the call.
@@ -330,6 +329,7 @@ void TelnetModemDevice::connected() {
     m_toNet = m_codec.start();
   }
   m_pacingCredit = 0.0;
+  m_sendCredit = 0.0;
   m_pacingStamp = nowMs();
   toPort(m_modem.resultText(ModemResult::Connect, m_settings.baudRate));
 }
@@ -416,14 +416,11 @@ void TelnetModemDevice::releasePaced(std::int64_t now) {
   if (!m_options.pacing) {
     return;
   }
-  // Ten bits a byte on an 8N1 line.
-  const double bytesPerMs = static_cast<double>(m_settings.baudRate) / 10000.0;
-  m_pacingCredit += static_cast<double>(now - m_pacingStamp) * bytesPerMs;
+  // Ten bits a byte on an 8N1 line; an idle line saves up one byte at most.
+  const double bytes = static_cast<double>(now - m_pacingStamp) * static_cast<double>(m_settings.baudRate) / 10000.0;
   m_pacingStamp = now;
-  if (m_paced.empty()) {
-    m_pacingCredit = std::min(m_pacingCredit, 1.0);
-    return;
-  }
+  m_pacingCredit = m_paced.empty() ? std::min(m_pacingCredit + bytes, 1.0) : m_pacingCredit + bytes;
+  m_sendCredit = m_toNet.empty() ? std::min(m_sendCredit + bytes, 1.0) : m_sendCredit + bytes;
   const std::size_t n = std::min(m_paced.size(), static_cast<std::size_t>(m_pacingCredit));
   if (n > 0) {
     toPort(std::string(m_paced.begin(), m_paced.begin() + static_cast<std::ptrdiff_t>(n)));
@@ -436,9 +433,19 @@ void TelnetModemDevice::sendToNet() {
   if (m_socket < 0 || m_toNet.empty()) {
     return;
   }
-  const ssize_t n = ::send(m_socket, m_toNet.data(), m_toNet.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+  std::size_t size = m_toNet.size();
+  if (m_options.pacing) {
+    size = std::min(size, static_cast<std::size_t>(m_sendCredit));
+    if (size == 0) {
+      return;
+    }
+  }
+  const ssize_t n = ::send(m_socket, m_toNet.data(), size, MSG_DONTWAIT | MSG_NOSIGNAL);
   if (n > 0) {
     m_toNet.erase(0, static_cast<std::size_t>(n));
+    if (m_options.pacing) {
+      m_sendCredit -= static_cast<double>(n);
+    }
     m_netWritable.notify_all();
   } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
     dropConnection(true);
@@ -449,12 +456,9 @@ void TelnetModemDevice::worker() {
   std::unique_lock<std::mutex> lock(m_mutex);
   while (!m_stop) {
     std::int64_t now = nowMs();
-    if (!m_pendingDial.empty()) {
-      std::string digits;
-      digits.swap(m_pendingDial);
-      if (digits[0] == '\0') {
-        digits.clear();
-      }
+    if (m_pendingDial) {
+      const std::string digits = std::move(*m_pendingDial);
+      m_pendingDial.reset();
       startDial(digits, lock);
       continue;
     }
@@ -476,7 +480,7 @@ void TelnetModemDevice::worker() {
         if (m_toPort.size() + m_paced.size() < kPortQueueLimit) {
           fds[1].events |= POLLIN;
         }
-        if (!m_toNet.empty()) {
+        if (!m_toNet.empty() && (!m_options.pacing || m_sendCredit >= 1.0)) {
           fds[1].events |= POLLOUT;
         }
       }
@@ -493,7 +497,7 @@ void TelnetModemDevice::worker() {
     if (m_connecting) {
       earliest(m_connectDeadline);
     }
-    if (m_options.pacing && !m_paced.empty()) {
+    if (m_options.pacing && (!m_paced.empty() || (!m_toNet.empty() && m_sendCredit < 1.0))) {
       earliest(now + 1);
     }
     const int timeout = wakeAt < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, wakeAt - now));

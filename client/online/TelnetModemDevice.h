@@ -62,7 +62,7 @@ private:
 
   void worker();
   void wake();
-  void runActions(const std::vector<ModemAction>& actions, std::unique_lock<std::mutex>& lock);
+  void runActions(const std::vector<ModemAction>& actions);
   void toPort(const std::string& bytes);
   void startDial(const std::string& digits, std::unique_lock<std::mutex>& lock);
   void dialFailed(ModemResult result);
@@ -93,13 +93,14 @@ private:
   bool m_telnet = true;
   bool m_connecting = false;
   std::int64_t m_connectDeadline = 0;
-  std::string m_pendingDial;  // digits waiting for the worker
+  std::optional<std::string> m_pendingDial; // digits waiting for the worker
   bool m_abortDial = false;
 
   std::deque<unsigned char> m_toPort;   // for the port's reads
   std::deque<unsigned char> m_paced;    // received, held back by pacing
   std::string m_toNet;                  // line bytes for the socket
-  double m_pacingCredit = 0.0;
+  double m_pacingCredit = 0.0; // bytes the line may deliver to the port now
+  double m_sendCredit = 0.0;   // bytes the line may carry to the host now
   std::int64_t m_pacingStamp = 0;
 };
 

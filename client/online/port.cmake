@@ -14,6 +14,7 @@ target_sources(kiro_online PRIVATE
 
 kiro_add_gtest(online_modem_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/ModemCommandsTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/PortRegistryTest.cpp
   LIBS kiro_online)
 
 kiro_add_gtest(online_modem_engine_tests
@@ -27,5 +28,10 @@ kiro_add_gtest(online_port_tests
 
 kiro_add_gtest(online_telnet_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/TelnetModemTest.cpp
+  LIBS kiro_online
+  TIMEOUT 120)
+
+kiro_add_gtest(online_modem_script_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/ModemScriptLiveTest.cpp
   LIBS kiro_online
   TIMEOUT 120)

@@ -202,6 +202,18 @@ TEST_F(CommPortTest, ReadErrorBecomesErrorTextAndCloseStillWorks) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
 }
 
+TEST_F(CommPortTest, SecondOpenOfTheSameLineIsRefused) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  SerialDevice first(pty.name());
+  ASSERT_TRUE(first.open(LineSettings{}));
+  SerialDevice second(pty.name());
+  EXPECT_FALSE(second.open(LineSettings{}));
+  EXPECT_NE(second.lastError().find("in use"), std::string::npos);
+  first.close();
+  EXPECT_TRUE(second.open(LineSettings{}));
+}
+
 TEST_F(CommPortTest, OpenFailsForMissingDevice) {
   CommPort port(serialFactory((m_folder / "no-such-tty").string()), m_folder);
   ASSERT_TRUE(port.Init(&m_handler, 1, 9600));
