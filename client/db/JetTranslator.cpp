@@ -220,6 +220,60 @@ std::vector<TableRef> fromTables(const Tokens& t, size_t from, size_t to)
     return tables;
 }
 
+// Jet nests joins in parentheses: "a INNER JOIN (b INNER JOIN c ON x) ON y".
+// SQLite reads the parenthesised part as a subquery, whose tables then lose
+// their rowids; inner joins are flattened to "a INNER JOIN b INNER JOIN c
+// ON (x) AND (y)", which selects the same rows.
+void emitFrom(Emitter& out, const Tokens& t, size_t from, size_t to)
+{
+    bool nested = false, outer = false;
+    for (size_t i = from; i + 1 < to; ++i) {
+        if ((t[i].isWord("JOIN") || t[i].isWord("FROM")) && t[i + 1].isPunct("("))
+            nested = true;
+        if (isAnyWord(t[i], {"LEFT", "RIGHT", "OUTER", "FULL"}))
+            outer = true;
+    }
+    if (from < to && t[from].isWord("FROM") && from + 1 < to && t[from + 1].isPunct("("))
+        nested = true;
+    if (!nested || outer) {
+        out.tokens(t, from, to);
+        return;
+    }
+    auto tables = fromTables(t, from + 1, to);
+    std::vector<std::pair<size_t, size_t>> conditions;
+    for (size_t i = from; i < to; ++i) {
+        if (!t[i].isWord("ON"))
+            continue;
+        int depth = 0;
+        size_t j = i + 1;
+        for (; j < to; ++j) {
+            if (t[j].isPunct("("))
+                ++depth;
+            else if (t[j].isPunct(")")) {
+                if (depth == 0)
+                    break;
+                --depth;
+            } else if (depth == 0 && isAnyWord(t[j], {"INNER", "JOIN", "CROSS"}))
+                break;
+        }
+        conditions.emplace_back(i + 1, j);
+        i = j - 1;
+    }
+    out.raw("FROM");
+    for (size_t k = 0; k < tables.size(); ++k) {
+        if (k > 0)
+            out.raw("INNER JOIN");
+        out.raw(identifierText({SqlToken::Kind::Bracketed, tables[k].name, 0}));
+        if (!tables[k].alias.empty())
+            out.raw(identifierText({SqlToken::Kind::Bracketed, tables[k].alias, 0}));
+    }
+    for (size_t k = 0; k < conditions.size(); ++k) {
+        out.raw(k == 0 ? "ON (" : "AND (");
+        out.tokens(t, conditions[k].first, conditions[k].second);
+        out.raw(")");
+    }
+}
+
 const TableRef* findTable(const std::vector<TableRef>& tables, std::string_view nameOrAlias)
 {
     for (const TableRef& r : tables)
@@ -283,7 +337,8 @@ JetStatement translateSelect(const Tokens& t, bool withRowids)
                     + rowidColumnName(k));
         st.rowidColumns = st.tables.size();
     }
-    out.tokens(t, fromAt, t.size());
+    emitFrom(out, t, fromAt, clauseEnd);
+    out.tokens(t, clauseEnd, t.size());
     if (!limit.empty())
         out.raw("LIMIT " + limit);
     st.sql = out.take();
@@ -316,7 +371,8 @@ JetStatement translateDelete(const Tokens& t)
         fail(3128, "Specify the table containing the records you want to delete.");
     out.raw("DELETE FROM " + quoteSqlIdentifier(target->name) + " WHERE rowid IN (SELECT "
             + quoteSqlIdentifier(target->ref()) + ".rowid");
-    out.tokens(t, fromAt, t.size());
+    emitFrom(out, t, fromAt, whereAt);
+    out.tokens(t, whereAt, t.size());
     out.raw(")");
     st.sql = out.take();
     return st;
