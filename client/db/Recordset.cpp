@@ -62,7 +62,13 @@ StoredValue readCell(sqlite3_stmt* stmt, int index)
 
 Recordset::Recordset(CatalogueDb& db) : m_db(db) {}
 
-Recordset::~Recordset() = default;
+Recordset::~Recordset() { close(); }
+
+void Recordset::readToEnd()
+{
+    if (m_open)
+        fetchAll();
+}
 
 void Recordset::requireOpen() const
 {
@@ -78,6 +84,7 @@ void Recordset::open(std::string_view jetSelect, int options)
         throw DbError(3219, "Invalid operation: a record set needs a SELECT statement.");
     m_connection = m_db.connection();
     m_statementText = std::string(jetSelect);
+    m_db.attach(this);
     m_options = options;
     m_statement = std::make_unique<Statement>(m_connection, m_translated.sql);
     sqlite3_stmt* stmt = m_statement->get();
@@ -118,6 +125,8 @@ void Recordset::execute()
 
 void Recordset::close()
 {
+    if (m_open || m_connection)
+        m_db.detach(this);
     m_statement.reset();
     m_connection.reset();
     m_columns.clear();

@@ -70,6 +70,9 @@ public:
     void deleteCurrent();
 
     bool isUpdatable() const { return m_updatable; }
+    // Takes every remaining row from the engine, so the engine holds no
+    // cursor for this record set any more.
+    void readToEnd();
 
 private:
     struct Column {

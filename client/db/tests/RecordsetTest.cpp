@@ -199,3 +199,21 @@ TEST(Recordset, DataAddressesSortByTheirNumbers)
         order += FieldToText(rs.fieldValue("データアドレス")) + " ";
     EXPECT_EQ(order, "3,9 3,12 12,345 100,1 ");
 }
+
+TEST(Recordset, LivesWithinItsDatabase)
+{
+    Catalogue c;
+    Recordset rs(c.db);
+    rs.open(kProducts);
+    EXPECT_EQ(rs.recordCount(), 1);
+    // A script may change the schema while a record set is part-way.
+    c.db.execute("CREATE INDEX 追加索引 ON 商品マスタ (単価２);");
+    c.db.execute("DROP INDEX 追加索引;");
+    EXPECT_EQ(rs.recordCount(), 4);
+    rs.moveNext();
+    EXPECT_EQ(FieldToText(rs.fieldValue("商品コード")), "K3");
+    EXPECT_EQ(c.db.close(), 0);
+    EXPECT_FALSE(rs.isOpen()) << "closing the database closes its record sets";
+    EXPECT_THROW(rs.moveNext(), DbError);
+    EXPECT_THROW(rs.open(kProducts), DbError);
+}
