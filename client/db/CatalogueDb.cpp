@@ -1,5 +1,6 @@
 #include "client/db/CatalogueDb.h"
 
+#include "client/db/ColumnKind.h"
 #include "client/db/DbError.h"
 #include "client/db/JetTranslator.h"
 #include "client/db/Recordset.h"
@@ -9,6 +10,25 @@
 #include <sqlite3.h>
 
 namespace kiro::db {
+namespace {
+
+std::vector<ColumnInfo> tableColumns(Connection& connection, std::string_view table)
+{
+    std::vector<ColumnInfo> columns;
+    sqlite3_stmt* stmt = nullptr;
+    const std::string sql = "PRAGMA table_info(" + quoteSqlIdentifier(table) + ")";
+    if (sqlite3_prepare_v2(connection.handle(), sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+            const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
+            columns.push_back({name ? name : "", columnKindFromDeclaredType(type) == ColumnKind::Date});
+        }
+    }
+    sqlite3_finalize(stmt);
+    return columns;
+}
+
+} // namespace
 
 CatalogueDb::CatalogueDb(std::string password) : m_password(std::move(password)) {}
 
@@ -80,10 +100,10 @@ std::shared_ptr<Connection> CatalogueDb::connection() const
 
 long long CatalogueDb::execute(std::string_view jetSql)
 {
-    JetStatement st = translateJet(jetSql);
+    auto handle = connection();
+    JetStatement st = translateJet(jetSql, [&](std::string_view table) { return tableColumns(*handle, table); });
     if (st.kind == JetStatement::Kind::Select)
         throw DbError(3065, "Cannot execute a select query.");
-    auto handle = connection();
     // A table being read cannot change shape under the reader: record sets
     // still walking the engine's result take their remaining rows first.
     if (st.kind == JetStatement::Kind::Ddl)
