@@ -393,8 +393,13 @@ Variant Recordset::fieldValue(int index)
 bool Recordset::anyRowMatches(std::string_view criterion)
 {
     // The engine answers from its indexes what walking the rows would learn
-    // only at the end. Only a criterion it understands is asked.
+    // only at the end. Only LIKE criteria are asked: the engine compares text
+    // with "=" and "<" case-sensitively where Jet does not, so its "no" could
+    // be wrong for those.
     try {
+        for (const SqlToken& t : tokenizeJet(criterion))
+            if (t.kind == SqlToken::Kind::Punct && t.text != "(" && t.text != ")" && t.text != "." && t.text != "*")
+                return true;
         const std::string probe = translateJet("SELECT 1 FROM kiro_find WHERE " + std::string(criterion)).sql;
         const std::string from = "FROM kiro_find";
         const size_t at = probe.find(from);

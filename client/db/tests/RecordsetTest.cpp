@@ -217,3 +217,29 @@ TEST(Recordset, LivesWithinItsDatabase)
     EXPECT_THROW(rs.moveNext(), DbError);
     EXPECT_THROW(rs.open(kProducts), DbError);
 }
+
+TEST(Recordset, FindsRowsNotYetReadFromTheEngine)
+{
+    Catalogue c;
+    for (int i = 0; i < 300; ++i)
+        c.db.execute(fillStatement("INSERT INTO 商品マスタ (コースコード, 商品コード, 商品名読み) VALUES ('010', 'X%d', 'ｱ%03d')", {i, i}));
+    auto fresh = [&](Recordset& rs) { rs.open("SELECT * FROM 商品マスタ ORDER BY 商品名読み, 商品コード"); };
+    {
+        Recordset rs(c.db);
+        fresh(rs);
+        EXPECT_TRUE(rs.findFirst("商品名読み like 'ﾊ*'"));
+        EXPECT_EQ(FieldToText(rs.fieldValue("商品コード")), "K4");
+    }
+    {
+        Recordset rs(c.db);
+        fresh(rs);
+        EXPECT_FALSE(rs.findNext("商品名読み like 'ﾎ*'"));
+        EXPECT_EQ(rs.absolutePosition(), 0);
+        EXPECT_LT(rs.recordCount(), 300) << "a miss the engine rules out reads no further rows";
+    }
+    {
+        Recordset rs(c.db);
+        fresh(rs);
+        EXPECT_TRUE(rs.findFirst("商品コード=\"x299\"")) << "text compares without regard to case";
+    }
+}
