@@ -85,7 +85,6 @@ void Recordset::open(std::string_view jetSelect, int options)
     m_connection = m_db.connection();
     m_statementText = std::string(jetSelect);
     m_db.attach(this);
-    m_options = options;
     m_statement = std::make_unique<Statement>(m_connection, m_translated.sql);
     sqlite3_stmt* stmt = m_statement->get();
     const int total = sqlite3_column_count(stmt);

@@ -107,7 +107,6 @@ private:
     std::unique_ptr<Statement> m_statement;
     std::string m_statementText;
     JetStatement m_translated;
-    int m_options = kNone;
     bool m_open = false;
     bool m_updatable = false;
     std::vector<Column> m_columns;
