@@ -157,6 +157,18 @@ std::string PictureChooser::chooseUserBitmap()
     return (m_userFolder / m_userBitmaps[m_random.below(m_userBitmaps.size())]).string();
 }
 
+std::filesystem::path pictureFolder(const std::filesystem::path& folder, const std::string& name)
+{
+    // The client's settings name these folders karaoke/Pict and
+    // karaoke/User; whichever spelling is on disk is the one meant.
+    if (auto found = findFileIgnoringCase(folder, name)) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(*found, ec))
+            return *found;
+    }
+    return folder / name;
+}
+
 void choosePictureSources(std::vector<PictureEntry>& rows, bool userPictures,
                           const std::filesystem::path& krdFolder, PictureChooser& chooser)
 {
@@ -165,7 +177,7 @@ void choosePictureSources(std::vector<PictureEntry>& rows, bool userPictures,
         requests += (row.code == 1 || row.code == 6) ? 1 : 0;
     chooser.setRequestCount(requests);
 
-    const std::filesystem::path pict = krdFolder / "pict";
+    const std::filesystem::path pict = pictureFolder(krdFolder, "pict");
     for (PictureEntry& row : rows) {
         if (row.code == 13)
             continue;

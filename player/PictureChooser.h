@@ -81,9 +81,13 @@ private:
     RandomSource& m_random;
 };
 
+// The `pict` or `user` folder in `folder`: `name` itself, or the folder
+// there whose name differs from it only in case.
+std::filesystem::path pictureFolder(const std::filesystem::path& folder, const std::string& name);
+
 // Fills the source of every row but code 13. With `userPictures`, a random
-// user bitmap; else exact and code-7 rows name their archive in
-// `krdFolder`/pict (a code-7 name that holds a path separator gets no
+// user bitmap; else exact and code-7 rows name their archive in the `pict`
+// folder of `krdFolder` (a code-7 name that holds a path separator gets no
 // source: it must not reach outside that folder) and rows by attributes
 // ask the chooser.
 void choosePictureSources(std::vector<PictureEntry>& rows, bool userPictures,

@@ -68,12 +68,16 @@ int Songbox::run(const SongboxCommandLine& line)
     }
     m_pictures = std::move(reading.pictures);
 
-    PictureChooser chooser(m_setup.programFolder / "pict", m_setup.programFolder / "user", *m_setup.random);
-    choosePictureSources(m_pictures, line.userPictures, krd.parent_path(), chooser);
+    // A bare file name lies in the current folder: the song's MIDI file and
+    // the engine are looked for there, never along PATH.
+    const std::filesystem::path krdFolder = krd.has_parent_path() ? krd.parent_path() : std::filesystem::path(".");
+    PictureChooser chooser(pictureFolder(m_setup.programFolder, "pict"), pictureFolder(m_setup.programFolder, "user"),
+                           *m_setup.random);
+    choosePictureSources(m_pictures, line.userPictures, krdFolder, chooser);
     // Names do not depend on the copies, so a failed copy still leaves the
     // command file and the bitmaps it names in agreement.
     assignTempNames(m_pictures);
-    copyToTemporaryFolder(krd, line.userPictures);
+    copyToTemporaryFolder(krdFolder / krd.filename(), line.userPictures);
 
     const TempKrdWriting writing = writeTempKrd(loaded.bytes, m_pictures);
     const std::filesystem::path tempKrd = tempPath(kTempKrdName);
@@ -94,7 +98,7 @@ int Songbox::run(const SongboxCommandLine& line)
     if (!line.passOn.empty())
         arguments.push_back(line.passOn);
     if (m_setup.runEngine)
-        m_setup.runEngine(krd.parent_path() / kEngineName, arguments);
+        m_setup.runEngine(krdFolder / kEngineName, arguments);
 
     deleteTemporaryFiles();
     return 0;

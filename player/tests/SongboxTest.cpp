@@ -221,6 +221,49 @@ TEST_F(SongboxRun, UserPicturesAndTheMidiCopyRetry)
     EXPECT_TRUE(tempFolderClean());
 }
 
+TEST_F(SongboxRun, BareSongNameFindsItsMidiAndEngineInTheCurrentFolder)
+{
+    std::filesystem::rename(karaoke / "SONG0001.mid", karaoke / "SONG0001.MID");
+    KrdWriter().pictureByNumber({}, 1).end().save(krd);
+    writeBytes(karaoke / "pict" / "00000001.lzh", {'1'});
+
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(karaoke);
+    const int status = run({"SONG0001.KRD"});
+    std::filesystem::current_path(before);
+
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(boxes.shown.empty());
+    // The engine beside the song, not one found along PATH.
+    EXPECT_EQ(engineProgram, std::filesystem::path(".") / "songbox1");
+    EXPECT_EQ(tempFilesSeen, (std::vector<std::string>{"README.TXT", "_@temp.KRD", "_@temp.mid", "_@temp0.bmp"}));
+}
+
+TEST_F(SongboxRun, PictureFoldersSpelledAsTheClientNamesThem)
+{
+    // The client's picture settings call them karaoke/Pict and karaoke/User.
+    std::filesystem::remove(karaoke / "pict");
+    std::filesystem::remove(karaoke / "user");
+    std::filesystem::create_directories(karaoke / "Pict");
+    std::filesystem::create_directories(karaoke / "User");
+    writeBytes(karaoke / "Pict" / "00000001.lzh", {'1'});
+    writeBytes(karaoke / "Pict" / "00000002.lzh", {'2'});
+    writeBytes(karaoke / "User" / "me.bmp", {'m'});
+    KrdWriter().pictureByNumber({}, 1).pictureByAttributes({}, {}).end().save(krd);
+
+    EXPECT_EQ(run({krd.string()}), 0);
+    EXPECT_TRUE(boxes.shown.empty());
+    ASSERT_EQ(extracted.size(), 2u);
+    EXPECT_EQ(extracted[0], karaoke / "Pict" / "00000001.lzh");
+    EXPECT_EQ(extracted[1].parent_path(), karaoke / "Pict");
+    const std::vector<std::string> prepared{"README.TXT", "_@temp.KRD", "_@temp.mid", "_@temp0.bmp", "_@temp1.bmp"};
+    EXPECT_EQ(tempFilesSeen, prepared);
+
+    EXPECT_EQ(run({krd.string(), "-quser"}), 0);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(tempFilesSeen, prepared);
+}
+
 TEST_F(SongboxRun, UnwritableTempKrdEndsTheRun)
 {
     KrdWriter().end().save(krd);
