@@ -81,8 +81,14 @@ int UnscrambleText(std::string_view stored, std::string& plain)
     if (sum != bytes[2 * m])
         return 1;
     std::string out(m, '\0');
-    for (std::size_t i = 0; i < m; ++i)
+    for (std::size_t i = 0; i < m; ++i) {
         out[i] = static_cast<char>(static_cast<std::uint8_t>(bytes[i] + bytes[m + i]));
+        // A text value never holds a NUL byte, so ScrambleText cannot have
+        // made this: a hand-written all-zero PIN such as "000000" passes the
+        // sum check and would otherwise come back as NUL bytes.
+        if (out[i] == '\0')
+            return 1;
+    }
     plain = std::move(out);
     return 0;
 }

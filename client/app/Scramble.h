@@ -15,8 +15,8 @@ std::string ScrambleText(std::string_view plain);
 
 // Restores a stored value into plain and returns 0; a value written by hand
 // as "(text)" gives text. When the text is not a scrambled value (wrong
-// length, not hex, check byte wrong) plain is the stored text unchanged and
-// the result is 1.
+// length, not hex, check byte wrong, a NUL byte restored) plain is the stored
+// text unchanged and the result is 1.
 int UnscrambleText(std::string_view stored, std::string& plain);
 
 } // namespace kiro::app

@@ -42,7 +42,8 @@ TEST(Scramble, OneAlteredDigitOrAForeignTextIsTakenAsStored)
         EXPECT_EQ(UnscrambleText(altered, plain), 1) << "digit " << i;
         EXPECT_EQ(plain, altered);
     }
-    for (const char* foreign : {"0000", "00", "1234", "XYZXYZ", "DBD9F786896C2", "DBD9F786896C2G"}) {
+    for (const char* foreign : {"0000", "00", "1234", "XYZXYZ", "DBD9F786896C2", "DBD9F786896C2G", "000000",
+                                "0000000000", "01FF00"}) {
         std::string plain;
         EXPECT_EQ(UnscrambleText(foreign, plain), 1) << foreign;
         EXPECT_EQ(plain, foreign);
