@@ -86,14 +86,19 @@ CompactionResult compactClosed(CatalogueDb& db, View& view, const CompactionStep
         view.setStatus(kStatusFinishing);
         if (steps.rename(copy, file)) {
             view.setStatus(kStatusOpening);
-            db.reopen();
-            view.hideProgress();
-            removeQuietly(backup);
-            view.message(kDone);
-            return CompactionResult::Compacted;
+            if (db.reopen() == 0) {
+                view.hideProgress();
+                removeQuietly(backup);
+                view.message(kDone);
+                return CompactionResult::Compacted;
+            }
+            // The compact copy does not open: deleting the backup now would
+            // leave no catalogue that opens. Move the copy aside (the rename
+            // back below replaces it where moving fails) and restore.
+            steps.rename(file, copy);
         }
-        // The compact copy could not take the name: treat it as a failed
-        // compaction and put the original back.
+        // The compact copy could not take the name or does not open: treat
+        // it as a failed compaction and put the original back.
     }
     view.hideProgress();
     // When the first rename failed the original never left its name.

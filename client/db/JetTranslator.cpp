@@ -424,6 +424,58 @@ JetStatement translateUpdate(const Tokens& t)
     return st;
 }
 
+bool isTextType(const SqlToken& t)
+{
+    return isAnyWord(t, {"TEXT", "MEMO", "LONGTEXT", "NOTE", "CHAR", "VARCHAR", "CHARACTER", "STRING"});
+}
+
+// For a column definition [b, e) ("name TEXT(10) NOT NULL") of a text type
+// that names no collation, records the index of the type's last token.
+void markTextColumn(const Tokens& t, size_t b, size_t e, std::vector<size_t>& collateAfter)
+{
+    if (e - b < 2 || !t[b].isIdentifier() || !isTextType(t[b + 1]) || findTopLevel(t, b, e, {"COLLATE"}) != e)
+        return;
+    size_t last = b + 1;
+    if (last + 1 < e && t[last + 1].isPunct("(")) {
+        last += 1;
+        while (last < e && !t[last].isPunct(")"))
+            ++last;
+        if (last == e)
+            return;
+    }
+    collateAfter.push_back(last);
+}
+
+// Text columns that an update script creates compare regardless of case,
+// like the catalogue's own (and the Jet engine's).
+std::vector<size_t> textColumnTypeEnds(const Tokens& t, size_t end)
+{
+    std::vector<size_t> collateAfter;
+    if (t.size() > 2 && t[0].isWord("CREATE") && t[1].isWord("TABLE")) {
+        size_t open = 2;
+        while (open < end && !t[open].isPunct("("))
+            ++open;
+        int depth = 0;
+        size_t close = open;
+        for (; close < end; ++close) {
+            if (t[close].isPunct("("))
+                ++depth;
+            else if (t[close].isPunct(")") && --depth == 0)
+                break;
+        }
+        if (open < end)
+            for (auto [b, e] : splitTopLevel(t, open + 1, close))
+                markTextColumn(t, b, e, collateAfter);
+    } else if (t[0].isWord("ALTER")) {
+        size_t column = findTopLevel(t, 1, end, {"ADD"}) + 1;
+        if (column < end && t[column].isWord("COLUMN"))
+            ++column;
+        if (column < end)
+            markTextColumn(t, column, end, collateAfter);
+    }
+    return collateAfter;
+}
+
 JetStatement translateDdl(const Tokens& t)
 {
     JetStatement st;
@@ -440,7 +492,13 @@ JetStatement translateDdl(const Tokens& t)
     if (t[0].isWord("DROP") && t.size() > 1 && t[1].isWord("INDEX"))
         end = findTopLevel(t, 2, t.size(), {"ON"});
     Emitter out(true);
-    out.tokens(t, 0, end);
+    size_t from = 0;
+    for (size_t last : textColumnTypeEnds(t, end)) {
+        out.tokens(t, from, last + 1);
+        out.raw("COLLATE NOCASE");
+        from = last + 1;
+    }
+    out.tokens(t, from, end);
     st.sql = out.take();
     return st;
 }

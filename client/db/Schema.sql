@@ -1,36 +1,38 @@
 -- KIRODB catalogue schema. Column types are written with the Jet type names
 -- (TEXT, LONG, DATETIME) so that the declared kind of every column can be
 -- read back from the engine and values set from text convert by it.
+-- Text columns compare and sort regardless of case, as the Jet engine's do
+-- ("WHERE [ファイル名] = 'KR00001'" finds "kr00001").
 
 CREATE TABLE 商品マスタ (
-  コースコード TEXT(3) NOT NULL,
-  商品コード TEXT(20) NOT NULL,
-  商品名 TEXT(100),
-  商品名読み TEXT(100),
-  商品名英語 TEXT(100),
-  商品名読みコード TEXT(2),
-  商品名英語コード TEXT(2),
-  歌手名 TEXT(100),
-  歌手名読み TEXT(100),
-  歌手名英語 TEXT(100),
-  歌手名読みコード TEXT(2),
-  歌手名英語コード TEXT(2),
-  作詞 TEXT(100),
-  作曲 TEXT(100),
-  歌い出し TEXT(255),
-  JASRAC TEXT(20),
+  コースコード TEXT(3) COLLATE NOCASE NOT NULL,
+  商品コード TEXT(20) COLLATE NOCASE NOT NULL,
+  商品名 TEXT(100) COLLATE NOCASE,
+  商品名読み TEXT(100) COLLATE NOCASE,
+  商品名英語 TEXT(100) COLLATE NOCASE,
+  商品名読みコード TEXT(2) COLLATE NOCASE,
+  商品名英語コード TEXT(2) COLLATE NOCASE,
+  歌手名 TEXT(100) COLLATE NOCASE,
+  歌手名読み TEXT(100) COLLATE NOCASE,
+  歌手名英語 TEXT(100) COLLATE NOCASE,
+  歌手名読みコード TEXT(2) COLLATE NOCASE,
+  歌手名英語コード TEXT(2) COLLATE NOCASE,
+  作詞 TEXT(100) COLLATE NOCASE,
+  作曲 TEXT(100) COLLATE NOCASE,
+  歌い出し TEXT(255) COLLATE NOCASE,
+  JASRAC TEXT(20) COLLATE NOCASE,
   単価１ LONG,
   単価２ LONG,
-  ジャンルコード TEXT(3),
+  ジャンルコード TEXT(3) COLLATE NOCASE,
   ダウンロード済みフラグ LONG NOT NULL DEFAULT 0,
-  ファイル名 TEXT(100),
+  ファイル名 TEXT(100) COLLATE NOCASE,
   リンクサイン LONG NOT NULL DEFAULT 0,
-  リンク先コース TEXT(3),
-  リンク先商品 TEXT(20),
+  リンク先コース TEXT(3) COLLATE NOCASE,
+  リンク先商品 TEXT(20) COLLATE NOCASE,
   -- Host data addresses are "menu,item" pairs; they are kept as text so
   -- that they read back exactly as the download jobs split them.
-  データアドレス１ TEXT(20),
-  データアドレス２ TEXT(20)
+  データアドレス１ TEXT(20) COLLATE NOCASE,
+  データアドレス２ TEXT(20) COLLATE NOCASE
 );
 CREATE UNIQUE INDEX 商品マスタ_商品 ON 商品マスタ (コースコード, 商品コード);
 CREATE INDEX 商品マスタ_商品名読み ON 商品マスタ (コースコード, 商品名読みコード, 商品名読み, 商品コード);
@@ -43,8 +45,8 @@ CREATE INDEX 商品マスタ_ダウンロード ON 商品マスタ (コースコ
 
 CREATE TABLE 予約テーブル (
   指定日時 DATETIME,
-  コースコード TEXT(3) NOT NULL,
-  商品コード TEXT(20) NOT NULL,
+  コースコード TEXT(3) COLLATE NOCASE NOT NULL,
+  商品コード TEXT(20) COLLATE NOCASE NOT NULL,
   順位 LONG,
   予約フラグ LONG
 );
@@ -52,41 +54,41 @@ CREATE INDEX 予約テーブル_商品 ON 予約テーブル (コースコード
 CREATE INDEX 予約テーブル_順位 ON 予約テーブル (コースコード, 順位);
 
 CREATE TABLE 変動テーブル (
-  コースコード TEXT(3) NOT NULL,
-  グループコード TEXT(10) NOT NULL,
+  コースコード TEXT(3) COLLATE NOCASE NOT NULL,
+  グループコード TEXT(10) COLLATE NOCASE NOT NULL,
   順位 LONG,
-  商品コード TEXT(20) NOT NULL
+  商品コード TEXT(20) COLLATE NOCASE NOT NULL
 );
 CREATE INDEX 変動テーブル_順位 ON 変動テーブル (コースコード, グループコード, 順位);
 CREATE INDEX 変動テーブル_商品 ON 変動テーブル (コースコード, 商品コード);
 
 CREATE TABLE 変動グループ名称テーブル (
-  コースコード TEXT(3) NOT NULL,
-  グループコード TEXT(10) NOT NULL,
-  グループ名 TEXT(50),
+  コースコード TEXT(3) COLLATE NOCASE NOT NULL,
+  グループコード TEXT(10) COLLATE NOCASE NOT NULL,
+  グループ名 TEXT(50) COLLATE NOCASE,
   読みインデックスの有無 LONG NOT NULL DEFAULT 0
 );
 CREATE INDEX 変動グループ名称テーブル_グループ ON 変動グループ名称テーブル (コースコード, グループコード);
 
 CREATE TABLE ジャンルマスタ (
-  コースコード TEXT(3) NOT NULL,
-  ジャンルコード TEXT(3) NOT NULL,
-  ジャンル名 TEXT(50)
+  コースコード TEXT(3) COLLATE NOCASE NOT NULL,
+  ジャンルコード TEXT(3) COLLATE NOCASE NOT NULL,
+  ジャンル名 TEXT(50) COLLATE NOCASE
 );
 CREATE INDEX ジャンルマスタ_ジャンル ON ジャンルマスタ (コースコード, ジャンルコード);
 
 CREATE TABLE アクセスポイントテーブル (
-  アクセスポイント名 TEXT(50),
-  市外局番 TEXT(10),
-  電話番号 TEXT(20),
-  読み TEXT(50),
+  アクセスポイント名 TEXT(50) COLLATE NOCASE,
+  市外局番 TEXT(10) COLLATE NOCASE,
+  電話番号 TEXT(20) COLLATE NOCASE,
+  読み TEXT(50) COLLATE NOCASE,
   ロードタイプ LONG
 );
 CREATE INDEX アクセスポイントテーブル_読み ON アクセスポイントテーブル (読み, ロードタイプ);
 
 CREATE TABLE ロードタイプマスタ (
   ロードタイプコード LONG NOT NULL,
-  ロードタイプ名 TEXT(50),
+  ロードタイプ名 TEXT(50) COLLATE NOCASE,
   分類コード LONG
 );
 CREATE INDEX ロードタイプマスタ_コード ON ロードタイプマスタ (ロードタイプコード);
@@ -97,45 +99,45 @@ CREATE TABLE アクセスポイント分類テーブル (
 CREATE INDEX アクセスポイント分類テーブル_コード ON アクセスポイント分類テーブル (分類コード);
 
 CREATE TABLE アップデートテーブル (
-  アップデートコード TEXT(10) NOT NULL,
-  アップデートタイプ TEXT(1) NOT NULL,
-  モジュールコード TEXT(10) NOT NULL,
-  発言番号 TEXT(10),
+  アップデートコード TEXT(10) COLLATE NOCASE NOT NULL,
+  アップデートタイプ TEXT(1) COLLATE NOCASE NOT NULL,
+  モジュールコード TEXT(10) COLLATE NOCASE NOT NULL,
+  発言番号 TEXT(10) COLLATE NOCASE,
   リリース日付 DATETIME,
-  非公開フラグ TEXT(1),
-  バージョンアップ内容 TEXT(255),
-  バージョン情報 TEXT(50),
+  非公開フラグ TEXT(1) COLLATE NOCASE,
+  バージョンアップ内容 TEXT(255) COLLATE NOCASE,
+  バージョン情報 TEXT(50) COLLATE NOCASE,
   ダウンロード済みフラグ LONG NOT NULL DEFAULT 0,
   アップデートフラグ LONG NOT NULL DEFAULT 0
 );
 CREATE INDEX アップデートテーブル_キー ON アップデートテーブル (アップデートタイプ, アップデートコード, モジュールコード);
 
 CREATE TABLE アップデートアドレステーブル (
-  アップデートコード TEXT(10) NOT NULL,
-  アップデートタイプ TEXT(1) NOT NULL,
-  モジュールコード TEXT(10) NOT NULL,
+  アップデートコード TEXT(10) COLLATE NOCASE NOT NULL,
+  アップデートタイプ TEXT(1) COLLATE NOCASE NOT NULL,
+  モジュールコード TEXT(10) COLLATE NOCASE NOT NULL,
   -- "room,number" of the host; sorted by the numbers, not by the text.
   データアドレス TEXT(20) COLLATE DATAADDR,
-  ファイル名 TEXT(100),
-  解凍先ディレクトリ TEXT(100)
+  ファイル名 TEXT(100) COLLATE NOCASE,
+  解凍先ディレクトリ TEXT(100) COLLATE NOCASE
 );
 CREATE INDEX アップデートアドレステーブル_キー ON アップデートアドレステーブル (アップデートコード, アップデートタイプ, モジュールコード);
 
 CREATE TABLE メールテーブル (
-  メールコード TEXT(20),
+  メールコード TEXT(20) COLLATE NOCASE,
   送受信区分 LONG,
   既読フラグ LONG,
-  ファイル名 TEXT(20)
+  ファイル名 TEXT(20) COLLATE NOCASE
 );
 CREATE INDEX メールテーブル_ファイル名 ON メールテーブル (送受信区分, ファイル名);
 CREATE INDEX メールテーブル_メールコード ON メールテーブル (送受信区分, メールコード);
 
 CREATE TABLE "メールテーブル（送信先リスト）" (
-  メールコード TEXT(20),
-  送信先ID TEXT(20)
+  メールコード TEXT(20) COLLATE NOCASE,
+  送信先ID TEXT(20) COLLATE NOCASE
 );
 
 CREATE TABLE アドレスブック (
-  "NIFTY-ID" TEXT(20),
+  "NIFTY-ID" TEXT(20) COLLATE NOCASE,
   アドレスタイプ LONG
 );

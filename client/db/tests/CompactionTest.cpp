@@ -169,6 +169,24 @@ TEST(Compaction, EveryFailureLeavesTheOriginalWhenItCanBeRestored)
     EXPECT_TRUE(f.holdsData());
 }
 
+TEST(Compaction, ACopyThatDoesNotOpenNeverReplacesTheOriginal)
+{
+    CompactFixture f;
+    RecordingView view;
+    CompactionSteps steps = CompactionSteps::standard();
+    // The engine reports success but leaves a copy it cannot open again.
+    steps.compact = [](const std::filesystem::path&, const std::filesystem::path& target, const std::string&) {
+        std::ofstream(target, std::ios::binary) << std::string(4096, 'k');
+    };
+    EXPECT_EQ(CompactDatabase(f.db, view, view, steps), CompactionResult::FailedKeptOriginal);
+    EXPECT_EQ(view.lastMessage(), "最適化に失敗しました。\nデータベースは元のままです。\nハードディスクの空き容量を\n増やして、もう一度\n実行してみてください。");
+    EXPECT_TRUE(f.db.isOpen());
+    EXPECT_TRUE(f.holdsData());
+    EXPECT_FALSE(f.exists("$$KIRO$$.BAK"));
+    EXPECT_FALSE(f.exists("$$KIRO$$.MDB"));
+    EXPECT_EQ(view.events.back(), "idle");
+}
+
 TEST(MailNumbers, RecomputedFromTheMailTable)
 {
     OpenCatalogue c;

@@ -43,7 +43,10 @@ TEST(JetTranslator, UpdateDropsQualifiersInSet)
 TEST(JetTranslator, DdlTypesAndStatementEnd)
 {
     EXPECT_EQ(translateJet("CREATE TABLE x (a TEXT(10), b MEMO, c COUNTER, d YESNO);").sql,
-              "CREATE TABLE x (a TEXT (10), b TEXT, c INTEGER, d YESNO)");
+              "CREATE TABLE x (a TEXT (10) COLLATE NOCASE, b TEXT COLLATE NOCASE, c INTEGER, d YESNO)");
+    EXPECT_EQ(translateJet("CREATE TABLE x (a TEXT COLLATE BINARY, PRIMARY KEY (a))").sql,
+              "CREATE TABLE x (a TEXT COLLATE BINARY, PRIMARY KEY (a))");
+    EXPECT_EQ(translateJet("ALTER TABLE x ADD y TEXT(5) NOT NULL").sql, "ALTER TABLE x ADD y TEXT (5) COLLATE NOCASE NOT NULL");
     EXPECT_EQ(translateJet("CREATE UNIQUE INDEX i ON x (a) WITH PRIMARY").sql, "CREATE UNIQUE INDEX i ON x (a)");
     EXPECT_EQ(translateJet("DROP INDEX i ON x").sql, "DROP INDEX i");
     EXPECT_THROW(translateJet("DELETE FROM x; DELETE FROM y"), DbError);

@@ -157,3 +157,19 @@ TEST(Statements, QuotesInFilledTextCannotChangeTheStatement)
     EXPECT_TRUE(rs.findFirst(equalsCriterion("商品コード", "K0001")));
     EXPECT_FALSE(rs.findFirst(startsWithCriterion("商品名", "海'\"")));
 }
+
+TEST(Statements, TextComparesRegardlessOfCaseAsTheJetEngineDid)
+{
+    OpenCatalogue c;
+    seed(c.db);
+    // The consistency check marks songs by the base names of the files it
+    // finds; the archive library writes those upper-cased.
+    c.db.execute("INSERT INTO 商品マスタ (コースコード, 商品コード, ファイル名) VALUES ('010', 'k0002', 'kr00002')");
+    EXPECT_EQ(run(c.db, fillStatement(st::kMarkDownloadedByFile, {"KR00002"})), 1);
+    EXPECT_EQ(run(c.db, fillStatement(st::kSelectSetProduct, {10, "K0002"})), 1);
+    // Tables an update script creates or extends behave the same.
+    c.db.execute("CREATE TABLE 追加 (名前 TEXT(10) NOT NULL, 備考 MEMO, 数 LONG)");
+    c.db.execute("ALTER TABLE 追加 ADD COLUMN 記号 TEXT(5)");
+    c.db.execute("INSERT INTO 追加 VALUES ('Abc', 'Memo', 1, 'x')");
+    EXPECT_EQ(run(c.db, "SELECT * FROM 追加 WHERE 名前 = \"ABC\" AND 備考 = 'MEMO' AND 記号 = 'X'"), 1);
+}
