@@ -1,0 +1,18 @@
+# B Plus file transfer: the packet layer, the client's transfer, the host's
+# role (used by the host stand-in) and an in-memory line for tests and the
+# benchmark.
+target_sources(kiro_online PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/BPlusCodec.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BPlusParameters.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BPlusProtocol.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BPlusTransfer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BPlusHost.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BPlusMemoryPipe.cpp
+)
+
+kiro_add_gtest(kiro_bplus_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusCodecTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusTransferTest.cpp
+  LIBS kiro_online
+  TIMEOUT 600)
