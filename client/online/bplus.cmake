@@ -14,5 +14,6 @@ kiro_add_gtest(kiro_bplus_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusCodecTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusTransferTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusPacketReaderTest.cpp
   LIBS kiro_online
   TIMEOUT 600)
