@@ -1,6 +1,7 @@
 #include "client/online/BPlusMemoryPipe.h"
 
 #include <algorithm>
+#include <limits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -83,7 +84,7 @@ std::int64_t BPlusMemoryPipe::bytesDelivered(Side side) const
 std::int64_t BPlusMemoryPipe::virtualMs() const
 {
     std::lock_guard lock(m_mutex);
-    return m_now;
+    return m_now / 1000;
 }
 
 bool BPlusMemoryPipe::abortRequested(int side)
@@ -96,10 +97,11 @@ BPlusLine::Read BPlusMemoryPipe::read(int side, std::uint8_t& byte, std::chrono:
 {
     std::unique_lock lock(m_mutex);
     const int other = 1 - side;
-    const std::int64_t deadline = m_now + timeout.count();
+    const std::int64_t deadline = m_now + timeout.count() * 1000;
+    constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
     for (;;) {
-        if (!m_queue[side].empty()) {
-            byte = m_queue[side].front();
+        if (ready(side)) {
+            byte = m_queue[side].front().byte;
             m_queue[side].pop_front();
             ++m_received[side];
             return BPlusLine::Read::Byte;
@@ -108,7 +110,8 @@ BPlusLine::Read BPlusMemoryPipe::read(int side, std::uint8_t& byte, std::chrono:
             return BPlusLine::Read::Interrupted;
         if (stopOnAbort && (m_abort[side] || (m_abortAfter[side] >= 0 && m_received[side] >= m_abortAfter[side])))
             return BPlusLine::Read::Interrupted;
-        if (m_finished[other]) {
+        const std::int64_t arrival = m_queue[side].empty() ? kNever : m_queue[side].front().arrivalUs;
+        if (m_finished[other] && arrival == kNever) {
             // The far end has gone: after the time-out the line is down.
             m_now = std::max(m_now, deadline);
             m_ended[side] = true;
@@ -117,12 +120,16 @@ BPlusLine::Read BPlusMemoryPipe::read(int side, std::uint8_t& byte, std::chrono:
         }
         if (m_now >= deadline)
             return BPlusLine::Read::TimedOut;
-        // Both ends idle: nothing can arrive before the earlier time-out.
-        const bool otherIdle = m_finished[other] || (m_waiting[other] && m_queue[other].empty());
+        // Both ends idle: nothing can happen before the earliest of the
+        // time-outs and the arrivals of bytes still on the line.
+        const bool otherIdle = m_finished[other] || (m_waiting[other] && !ready(other));
         if (otherIdle) {
-            std::int64_t next = deadline;
-            if (!m_finished[other] && m_deadline[other] < next)
-                next = m_deadline[other];
+            std::int64_t next = std::min(deadline, arrival);
+            if (!m_finished[other]) {
+                next = std::min(next, m_deadline[other]);
+                if (!m_queue[other].empty())
+                    next = std::min(next, m_queue[other].front().arrivalUs);
+            }
             m_changed.notify_all();
             if (next > m_now) {
                 m_now = next;
@@ -157,7 +164,13 @@ void BPlusMemoryPipe::write(int side, const std::uint8_t* bytes, std::size_t cou
             if (std::getenv("KIRO_BPLUS_TRACE"))
                 std::fprintf(stderr, "pipe %lld corrupted byte to %d at %lld\n", static_cast<long long>(m_now), to, static_cast<long long>(m_written[side]));
         }
-        m_queue[to].push_back(b);
+        std::int64_t arrival = m_now;
+        if (faults.bitsPerSecond > 0) {
+            // Ten bits a byte; the line carries one byte after another.
+            m_busyUntil[to] = std::max(static_cast<double>(m_now), m_busyUntil[to]) + 1e7 / static_cast<double>(faults.bitsPerSecond);
+            arrival = static_cast<std::int64_t>(m_busyUntil[to] + 0.5);
+        }
+        m_queue[to].push_back({b, arrival});
         ++m_delivered[side];
     }
     m_changed.notify_all();

@@ -21,6 +21,9 @@ struct LineFaults {
     double corruptRate = 0.0;  // chance that a byte is changed
     double lossRate = 0.0;     // chance that a byte is dropped
     std::uint32_t seed = 1;
+    // Line speed in bits per second (10 bits a byte, as on an 8N1 serial
+    // line); 0 delivers at once.
+    std::int64_t bitsPerSecond = 0;
 };
 
 class BPlusMemoryPipe {
@@ -52,8 +55,14 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::int64_t m_now = 0;
-    std::deque<std::uint8_t> m_queue[2];  // bytes waiting for each end
+    struct Queued {
+        std::uint8_t byte;
+        std::int64_t arrivalUs;
+    };
+    bool ready(int side) const { return !m_queue[side].empty() && m_queue[side].front().arrivalUs <= m_now; }
+    std::int64_t m_now = 0;  // microseconds
+    std::deque<Queued> m_queue[2];  // bytes on their way to each end
+    double m_busyUntil[2] = {0, 0};  // the line towards each end
     bool m_waiting[2] = {false, false};
     std::int64_t m_deadline[2] = {0, 0};
     bool m_finished[2] = {false, false};
