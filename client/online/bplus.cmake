@@ -8,6 +8,8 @@ target_sources(kiro_online PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/BPlusTransfer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BPlusHost.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BPlusMemoryPipe.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BPlusPortLine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BPlusTransferStarter.cpp
 )
 
 kiro_add_gtest(kiro_bplus_tests
@@ -17,3 +19,14 @@ kiro_add_gtest(kiro_bplus_tests
     ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusPacketReaderTest.cpp
   LIBS kiro_online
   TIMEOUT 600)
+
+# kiro-link against kiro-hostsim: present once both programs are built here.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/kiro-link/tests/LinkFixture.h AND EXISTS ${CMAKE_SOURCE_DIR}/tools/hostsim/TransferService.h)
+  kiro_add_gtest(kiro_bplus_e2e_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusEndToEndTest.cpp
+    LIBS kiro_online kiro_app
+    TIMEOUT 300)
+  if(TARGET kiro_bplus_e2e_tests)
+    add_dependencies(kiro_bplus_e2e_tests kiro-link kiro-hostsim)
+  endif()
+endif()
