@@ -4,6 +4,7 @@
 #include "client/online/BPlusHost.h"
 #include "client/online/BPlusMemoryPipe.h"
 #include "client/online/BPlusTransfer.h"
+#include "TelnetLoopback.h"
 
 #include <chrono>
 #include <cstdio>
@@ -133,6 +134,23 @@ int main(int argc, char** argv)
                             block * 128, r.seconds, static_cast<double>(size) / r.seconds / 1e6, base / r.seconds,
                             r.efficiency, r.ok ? "" : "FAILED");
             }
+
+    // Loopback Telnet: the client on CommPort and the TELNET virtual modem,
+    // the host on the stand-in's socket line, no pacing.
+    std::printf("\nloopback Telnet, %zu MiB download:\n%-8s %-9s %10s %10s %12s\n", size / mib, "window", "check",
+                "seconds", "MB/s", "vs baseline");
+    makeFile(g_dir / "telnet.bin", size, 2);
+    for (int window : {0, 1})
+        for (int check : {0, 1}) {
+            kiro::hostsim::TransferSettings settings;
+            settings.bplus = hostOptions(window, check, 8);
+            fs::create_directories(g_dir / "telnet-client");
+            fs::remove(g_dir / "telnet-client" / "telnet.bin");
+            const bench::TelnetRun r = bench::telnetDownload(g_dir, "telnet.bin", g_dir / "telnet-client", settings);
+            const bool same = r.ok && sameFile(g_dir / "telnet.bin", g_dir / "telnet-client" / "telnet.bin");
+            std::printf("%-8d %-9s %10.3f %10.2f %11.2fx %s\n", window, check ? "CRC-16" : "checksum", r.seconds,
+                        static_cast<double>(size) / r.seconds / 1e6, base / r.seconds, same ? "" : "FAILED");
+        }
 
     // A paced 57,600 bps line (virtual time): the share of the line's byte
     // rate that reaches the file.
