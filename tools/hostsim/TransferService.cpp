@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <cerrno>
 #include <deque>
 #include <fcntl.h>
@@ -114,8 +116,11 @@ public:
             auto b = bytes[i];
             if (m_settings.toCaller.lossRate > 0 && chance(m_outRandom) < m_settings.toCaller.lossRate)
                 continue;
-            if (m_settings.toCaller.corruptRate > 0 && chance(m_outRandom) < m_settings.toCaller.corruptRate)
+            if (m_settings.toCaller.corruptRate > 0 && chance(m_outRandom) < m_settings.toCaller.corruptRate) {
                 b = static_cast<std::uint8_t>(b ^ flip(m_outRandom));
+                if (std::getenv("KIRO_BPLUS_TRACE"))
+                    std::fprintf(stderr, "hostsim corrupts byte %lld of the line\n", static_cast<long long>(m_sent + static_cast<std::int64_t>(i)));
+            }
             out.push_back(static_cast<char>(b));
         }
         m_sent += static_cast<std::int64_t>(count);

@@ -119,7 +119,10 @@ TEST_F(BPlusEndToEnd, OneMebibyteThroughANoisyLine)
     // 0.01% of the bytes changed in each direction.
     const std::string content = randomBytes(1 << 20, 4);
     put(m_link.path("content") / "NOISE.LZH", content);
-    const LinkResult r = run("DOWN NOISE.LZH PROT:BPL", "－ダウンロード開始－", {"--corrupt", "0.0001", "--seed", "11"});
+    // A damaged resend is only noticed when the host's wait for an
+    // acknowledgement runs out, so the host waits one second here.
+    const LinkResult r = run("DOWN NOISE.LZH PROT:BPL", "－ダウンロード開始－",
+                             {"--corrupt", "0.0001", "--seed", "11", "--bp-timeout", "1"});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(readFile(m_link.path("local") / "NOISE.LZH"), content);
 }
