@@ -1,0 +1,19 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+// A fresh folder per test, removed afterwards.
+struct TempDir {
+    std::filesystem::path path;
+    explicit TempDir(const std::string& tag)
+    {
+        static int serial = 0;
+        path = std::filesystem::temp_directory_path()
+             / ("kiro-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+};
