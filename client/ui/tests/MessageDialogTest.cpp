@@ -1,6 +1,7 @@
 #include "UiTestSupport.h"
 
 #include "client/ui/ConfirmDialog.h"
+#include "client/ui/DialogPrompt.h"
 #include "client/ui/MessageArea.h"
 #include "client/ui/MessageDialog.h"
 #include "client/ui/PictureButton.h"
@@ -55,4 +56,27 @@ TEST(MessageDialogs, LongMessagesGrowTheDialog)
     const int shortHeight = message.height();
     message.setMessage(QStringLiteral("データベースが見つからないか、\nオープンに失敗しました。\n\n三行目\n四行目\n五行目\n六行目"));
     EXPECT_GT(message.height(), shortHeight);
+}
+
+TEST(MessageDialogs, DialogPromptShowsTheRealDialogs)
+{
+    kiro::uitest::app();
+    DialogPrompt prompt;
+    QString seenLabel;
+    kiro::uitest::whenModalOpens([&](QDialog* d) {
+        EXPECT_EQ(d->objectName(), "130");
+        seenLabel = button(d, "2")->text();
+        button(d, "2")->click();
+    });
+    EXPECT_EQ(prompt.question("受信しますか？", "はい", "いいえ"), kiro::app::PromptAnswer::Second);
+    EXPECT_EQ(seenLabel, "いいえ");
+
+    QString seenText;
+    kiro::uitest::whenModalOpens([&](QDialog* d) {
+        EXPECT_EQ(d->objectName(), "132");
+        seenText = d->findChild<MessageArea*>("1011")->text();
+        button(d, "1")->click();
+    });
+    prompt.message("通信設定を行ってください。");
+    EXPECT_EQ(seenText, "通信設定を行ってください。");
 }
