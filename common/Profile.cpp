@@ -152,9 +152,14 @@ ProfileFile::ProfileFile(const fs::path& file)
         return;
     if (!readWholeFile(m_path, bytes)) {
         m_error = "cannot read " + m_path.string();
+        m_readFailed = true;
         return;
     }
-    m_utf8File = isValidUtf8WithNonAscii(bytes);
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) { // a byte-order mark from a UTF-8 editor
+        bytes.erase(0, 3);
+        m_utf8File = true;
+    }
+    m_utf8File = m_utf8File || isValidUtf8WithNonAscii(bytes);
     std::string_view rest = bytes;
     while (!rest.empty()) {
         std::size_t cut = rest.find('\n');
@@ -348,7 +353,7 @@ bool ProfileFile::save()
 {
     if (!m_dirty)
         return true;
-    if (!m_error.empty() && m_lines.empty() && fs::exists(m_path)) {
+    if (m_readFailed) {
         // An unreadable file is not replaced by what little we know of it.
         return false;
     }

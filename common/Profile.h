@@ -89,6 +89,7 @@ private:
     std::vector<Line> m_lines;
     bool m_utf8File = false;
     bool m_dirty = false;
+    bool m_readFailed = false;
     std::string m_error;
 };
 

@@ -127,3 +127,25 @@ TEST(Profile, BatchChangesAreWrittenOnce)
     EXPECT_EQ(profile::ProfileFile(file).getInt("Setup", "A", 0), -5);
     EXPECT_EQ(profile::ProfileFile(file).sections(), std::vector<std::string>{"Setup"});
 }
+
+TEST(Profile, ByteOrderMarkedUtf8FileIsRead)
+{
+    TempDir dir("ini");
+    fs::path file = dir.path / "bom.ini";
+    ASSERT_TRUE(kiro::writeFileAtomically(file, "\xEF\xBB\xBF[Setup]\nComPort=3\n").empty());
+    EXPECT_EQ(profile::getInt("Setup", "ComPort", 1, file), 3);
+}
+
+TEST(Profile, UnreadableFileIsNeverReplaced)
+{
+    TempDir dir("ini");
+    fs::path file = dir.path / "locked.ini";
+    ASSERT_TRUE(kiro::writeFileAtomically(file, "[S]\r\nK=1\r\n").empty());
+    fs::permissions(file, fs::perms::none);
+    if (::access(file.c_str(), R_OK) == 0)
+        GTEST_SKIP() << "running with privileges that read any file";
+    EXPECT_FALSE(profile::writeString("S", "Other", "2", file));
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(profile::getInt("S", "K", 0, file), 1);
+    EXPECT_EQ(profile::getInt("S", "Other", 0, file), 0);
+}

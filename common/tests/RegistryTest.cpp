@@ -142,3 +142,23 @@ TEST(Registry, SyntaxErrorsAreReportedByLineAndTheFileIsBackedUpBeforeRewrite)
     EXPECT_EQ(fileText(dir.path / "registry.reg.bak2"), "not a registry\n");
     EXPECT_EQ(fileText(dir.path / "registry.reg.bak"), broken);
 }
+
+TEST(Registry, ArbitraryBytesNeverCrashTheParser)
+{
+    std::uint32_t state = 12345;
+    const std::string alphabet = "[]\"=\\@:;-dwordhex(),0123456789abcdefHKEY_LOCAL_MACHINE\n\r \t\xEF\xBC\xA1";
+    for (int round = 0; round < 300; ++round) {
+        std::string text = round % 2 ? "REGEDIT4\n" : "";
+        for (int i = 0; i < 200; ++i) {
+            state = state * 1103515245u + 12345u;
+            text += round % 3 ? alphabet[(state >> 16) % alphabet.size()] : static_cast<char>(state >> 24);
+        }
+        std::vector<kiro::RegistryProblem> problems;
+        Registry reg = Registry::fromText(text, &problems);
+        // Whatever was kept must survive its own text form unchanged.
+        std::string once = reg.toText();
+        std::vector<kiro::RegistryProblem> again;
+        EXPECT_EQ(Registry::fromText(once, &again).toText(), once);
+        EXPECT_TRUE(again.empty()) << once;
+    }
+}
