@@ -1,0 +1,527 @@
+#include "client/db/JetTranslator.h"
+
+#include "client/db/DateText.h"
+#include "client/db/DbError.h"
+
+#include <initializer_list>
+
+namespace kiro::db {
+namespace {
+
+using Tokens = std::vector<SqlToken>;
+
+[[noreturn]] void fail(long code, const std::string& message) { throw DbError(code, message); }
+
+bool isAnyWord(const SqlToken& t, std::initializer_list<std::string_view> words)
+{
+    for (std::string_view w : words)
+        if (t.isWord(w))
+            return true;
+    return false;
+}
+
+// Index of the first token in [from, to) at parenthesis depth 0 that is one
+// of `words`, or `to`.
+size_t findTopLevel(const Tokens& t, size_t from, size_t to, std::initializer_list<std::string_view> words)
+{
+    int depth = 0;
+    for (size_t i = from; i < to; ++i) {
+        if (t[i].isPunct("("))
+            ++depth;
+        else if (t[i].isPunct(")"))
+            --depth;
+        else if (depth == 0 && isAnyWord(t[i], words))
+            return i;
+    }
+    return to;
+}
+
+// Splits [from, to) at commas of depth 0.
+std::vector<std::pair<size_t, size_t>> splitTopLevel(const Tokens& t, size_t from, size_t to)
+{
+    std::vector<std::pair<size_t, size_t>> parts;
+    int depth = 0;
+    size_t start = from;
+    for (size_t i = from; i < to; ++i) {
+        if (t[i].isPunct("("))
+            ++depth;
+        else if (t[i].isPunct(")"))
+            --depth;
+        else if (depth == 0 && t[i].isPunct(",")) {
+            parts.emplace_back(start, i);
+            start = i + 1;
+        }
+    }
+    if (start < to)
+        parts.emplace_back(start, to);
+    return parts;
+}
+
+std::string identifierText(const SqlToken& t)
+{
+    return t.kind == SqlToken::Kind::Bracketed ? quoteSqlIdentifier(t.text) : t.text;
+}
+
+class Emitter {
+public:
+    explicit Emitter(bool ddl) : m_ddl(ddl) {}
+
+    void raw(std::string_view text)
+    {
+        if (!m_out.empty() && m_out.back() != ' ' && m_out.back() != '.' && text != "." && text != ")"
+            && text != "," && m_out.back() != '(')
+            m_out.push_back(' ');
+        m_out.append(text);
+    }
+
+    // Emits tokens [from, to) in the SQLite dialect.
+    void tokens(const Tokens& t, size_t from, size_t to)
+    {
+        for (size_t i = from; i < to; ++i)
+            i = token(t, i, to);
+    }
+
+    std::string take() { return std::move(m_out); }
+
+private:
+    // Emits token i and returns the index of the last token consumed.
+    size_t token(const Tokens& t, size_t i, size_t to)
+    {
+        const SqlToken& tok = t[i];
+        switch (tok.kind) {
+        case SqlToken::Kind::String:
+            raw(quoteSqlString(tok.text));
+            return i;
+        case SqlToken::Kind::Bracketed:
+            raw(quoteSqlIdentifier(tok.text));
+            return i;
+        case SqlToken::Kind::Number:
+            raw(tok.text);
+            return i;
+        case SqlToken::Kind::Date: {
+            auto date = parseDateText(tok.text, DateOrder::MonthFirst);
+            if (!date)
+                fail(kErrorSyntax, "Syntax error in date in query expression '#" + tok.text + "#'.");
+            raw(quoteSqlString(formatDateStorage(*date)));
+            return i;
+        }
+        case SqlToken::Kind::Punct:
+            raw(tok.isPunct("&") ? "||" : tok.text);
+            return i;
+        case SqlToken::Kind::Word:
+            return word(t, i, to);
+        }
+        return i;
+    }
+
+    size_t word(const Tokens& t, size_t i, size_t to)
+    {
+        const SqlToken& tok = t[i];
+        const bool call = i + 1 < to && t[i + 1].isPunct("(");
+        const bool qualified = (i > 0 && t[i - 1].isPunct(".")) || (i + 1 < to && t[i + 1].isPunct("."));
+        if (tok.isWord("DISTINCTROW"))
+            return i;
+        if (!qualified && tok.isWord("TRUE")) {
+            raw("-1");
+            return i;
+        }
+        if (!qualified && tok.isWord("FALSE")) {
+            raw("0");
+            return i;
+        }
+        if (tok.isWord("LIKE") && i + 1 < to && t[i + 1].kind == SqlToken::Kind::String) {
+            bool escape = false;
+            std::string pattern = jetLikePattern(t[i + 1].text, escape);
+            raw("LIKE");
+            raw(quoteSqlString(pattern));
+            if (escape)
+                raw("ESCAPE '\\'");
+            return i + 1;
+        }
+        if (call && !qualified && i + 2 < to && t[i + 2].isPunct(")")) {
+            if (tok.isWord("NOW")) {
+                raw("datetime('now','localtime')");
+                return i + 2;
+            }
+            if (tok.isWord("DATE")) {
+                raw("(date('now','localtime')||' 00:00:00')");
+                return i + 2;
+            }
+        }
+        if (call && !qualified) {
+            if (tok.isWord("LEN")) {
+                raw("length");
+                return i;
+            }
+            if (tok.isWord("MID")) {
+                raw("substr");
+                return i;
+            }
+            if (tok.isWord("UCASE")) {
+                raw("upper");
+                return i;
+            }
+            if (tok.isWord("LCASE")) {
+                raw("lower");
+                return i;
+            }
+        }
+        if (m_ddl && !qualified) {
+            if (isAnyWord(tok, {"MEMO", "LONGTEXT", "NOTE"})) {
+                raw("TEXT");
+                return i;
+            }
+            if (isAnyWord(tok, {"COUNTER", "AUTOINCREMENT"})) {
+                raw("INTEGER");
+                return i;
+            }
+            if (isAnyWord(tok, {"LONGBINARY", "OLEOBJECT", "GENERAL"})) {
+                raw("BLOB");
+                return i;
+            }
+        }
+        raw(tok.text);
+        return i;
+    }
+
+    bool m_ddl;
+    std::string m_out;
+};
+
+// Finds the tables of a FROM clause [from, to).
+std::vector<TableRef> fromTables(const Tokens& t, size_t from, size_t to)
+{
+    std::vector<TableRef> tables;
+    bool expectTable = true;
+    for (size_t i = from; i < to; ++i) {
+        const SqlToken& tok = t[i];
+        if (tok.isPunct("(")) {
+            continue; // "(" keeps whatever was expected
+        }
+        if (tok.isPunct(",") || tok.isWord("JOIN")) {
+            expectTable = true;
+            continue;
+        }
+        if (expectTable && tok.isIdentifier() && !(i + 1 < to && (t[i + 1].isPunct(".") || t[i + 1].isPunct("(")))) {
+            TableRef ref{tok.text, {}};
+            if (i + 2 < to && t[i + 1].isWord("AS") && t[i + 2].isIdentifier()) {
+                ref.alias = t[i + 2].text;
+                i += 2;
+            } else if (i + 1 < to && t[i + 1].isIdentifier()
+                       && !isAnyWord(t[i + 1], {"ON", "INNER", "LEFT", "RIGHT", "OUTER", "JOIN", "CROSS", "WHERE",
+                                                "GROUP", "ORDER", "HAVING", "UNION", "NATURAL"})) {
+                ref.alias = t[i + 1].text;
+                i += 1;
+            }
+            tables.push_back(std::move(ref));
+        }
+        expectTable = false;
+    }
+    return tables;
+}
+
+// Jet nests joins in parentheses: "a INNER JOIN (b INNER JOIN c ON x) ON y".
+// SQLite reads the parenthesised part as a subquery, whose tables then lose
+// their rowids; inner joins are flattened to "a INNER JOIN b INNER JOIN c
+// ON (x) AND (y)", which selects the same rows.
+void emitFrom(Emitter& out, const Tokens& t, size_t from, size_t to)
+{
+    bool nested = false, outer = false;
+    for (size_t i = from; i + 1 < to; ++i) {
+        if ((t[i].isWord("JOIN") || t[i].isWord("FROM")) && t[i + 1].isPunct("("))
+            nested = true;
+        if (isAnyWord(t[i], {"LEFT", "RIGHT", "OUTER", "FULL"}))
+            outer = true;
+    }
+    if (from < to && t[from].isWord("FROM") && from + 1 < to && t[from + 1].isPunct("("))
+        nested = true;
+    if (!nested || outer) {
+        out.tokens(t, from, to);
+        return;
+    }
+    auto tables = fromTables(t, from + 1, to);
+    std::vector<std::pair<size_t, size_t>> conditions;
+    for (size_t i = from; i < to; ++i) {
+        if (!t[i].isWord("ON"))
+            continue;
+        int depth = 0;
+        size_t j = i + 1;
+        for (; j < to; ++j) {
+            if (t[j].isPunct("("))
+                ++depth;
+            else if (t[j].isPunct(")")) {
+                if (depth == 0)
+                    break;
+                --depth;
+            } else if (depth == 0 && isAnyWord(t[j], {"INNER", "JOIN", "CROSS"}))
+                break;
+        }
+        conditions.emplace_back(i + 1, j);
+        i = j - 1;
+    }
+    out.raw("FROM");
+    for (size_t k = 0; k < tables.size(); ++k) {
+        if (k > 0)
+            out.raw("INNER JOIN");
+        out.raw(identifierText({SqlToken::Kind::Bracketed, tables[k].name, 0}));
+        if (!tables[k].alias.empty())
+            out.raw(identifierText({SqlToken::Kind::Bracketed, tables[k].alias, 0}));
+    }
+    for (size_t k = 0; k < conditions.size(); ++k) {
+        out.raw(k == 0 ? "ON (" : "AND (");
+        out.tokens(t, conditions[k].first, conditions[k].second);
+        out.raw(")");
+    }
+}
+
+const TableRef* findTable(const std::vector<TableRef>& tables, std::string_view nameOrAlias)
+{
+    for (const TableRef& r : tables)
+        if (equalsIgnoreCase(r.ref(), nameOrAlias))
+            return &r;
+    for (const TableRef& r : tables)
+        if (equalsIgnoreCase(r.name, nameOrAlias))
+            return &r;
+    return nullptr;
+}
+
+JetStatement translateSelect(const Tokens& t, bool withRowids)
+{
+    JetStatement st;
+    st.kind = JetStatement::Kind::Select;
+    Emitter out(false);
+    out.raw("SELECT");
+    size_t i = 1;
+    bool distinct = false;
+    std::string limit;
+    for (; i < t.size(); ++i) {
+        if (t[i].isWord("DISTINCTROW") || t[i].isWord("ALL"))
+            continue;
+        if (t[i].isWord("DISTINCT")) {
+            distinct = true;
+            out.raw("DISTINCT");
+            continue;
+        }
+        if (t[i].isWord("TOP") && i + 1 < t.size() && t[i + 1].kind == SqlToken::Kind::Number) {
+            limit = t[i + 1].text;
+            ++i;
+            if (i + 1 < t.size() && t[i + 1].isWord("PERCENT"))
+                fail(kErrorSyntax, "TOP ... PERCENT is not supported.");
+            continue;
+        }
+        break;
+    }
+    const size_t fromAt = findTopLevel(t, i, t.size(), {"FROM"});
+    // Name every plain column after itself: after parenthesised joins the
+    // engine would otherwise name result columns unpredictably.
+    auto items = splitTopLevel(t, i, fromAt);
+    for (size_t k = 0; k < items.size(); ++k) {
+        auto [b, e] = items[k];
+        if (k > 0)
+            out.raw(",");
+        out.tokens(t, b, e);
+        const size_t n = e - b;
+        const bool plain = (n == 1 && t[b].isIdentifier())
+            || (n == 3 && t[b].isIdentifier() && t[b + 1].isPunct(".") && t[b + 2].isIdentifier());
+        if (plain)
+            out.raw("AS " + quoteSqlIdentifier(t[e - 1].text));
+    }
+    const size_t clauseEnd = findTopLevel(t, fromAt, t.size(), {"WHERE", "GROUP", "ORDER", "HAVING", "UNION"});
+    if (fromAt < t.size())
+        st.tables = fromTables(t, fromAt + 1, clauseEnd);
+    const bool grouped = findTopLevel(t, fromAt, t.size(), {"GROUP", "UNION"}) != t.size();
+    st.rowsAreBaseRows = !distinct && !grouped && !st.tables.empty();
+    if (withRowids && st.rowsAreBaseRows) {
+        for (size_t k = 0; k < st.tables.size(); ++k)
+            out.raw(", " + identifierText({SqlToken::Kind::Bracketed, st.tables[k].ref(), 0}) + ".rowid AS "
+                    + rowidColumnName(k));
+        st.rowidColumns = st.tables.size();
+    }
+    emitFrom(out, t, fromAt, clauseEnd);
+    out.tokens(t, clauseEnd, t.size());
+    if (!limit.empty())
+        out.raw("LIMIT " + limit);
+    st.sql = out.take();
+    return st;
+}
+
+JetStatement translateDelete(const Tokens& t)
+{
+    JetStatement st;
+    st.kind = JetStatement::Kind::Delete;
+    const size_t fromAt = findTopLevel(t, 1, t.size(), {"FROM"});
+    if (fromAt == t.size())
+        fail(kErrorSyntax, "Syntax error in DELETE statement: FROM is missing.");
+    const size_t whereAt = findTopLevel(t, fromAt + 1, t.size(), {"WHERE"});
+    auto tables = fromTables(t, fromAt + 1, whereAt);
+    Emitter out(false);
+    if (tables.size() == 1 && whereAt - fromAt - 1 <= 3) {
+        // One table: "DELETE t.*", "DELETE col, col" and "DELETE *" all
+        // remove whole rows of it.
+        out.raw("DELETE");
+        out.tokens(t, fromAt, t.size());
+        st.sql = out.take();
+        return st;
+    }
+    // Rows of the named table that the join selects.
+    if (fromAt < 3 || !t[1].isIdentifier() || !t[2].isPunct("."))
+        fail(3128, "Specify the table containing the records you want to delete.");
+    const TableRef* target = findTable(tables, t[1].text);
+    if (!target)
+        fail(3128, "Specify the table containing the records you want to delete.");
+    out.raw("DELETE FROM " + quoteSqlIdentifier(target->name) + " WHERE rowid IN (SELECT "
+            + quoteSqlIdentifier(target->ref()) + ".rowid");
+    emitFrom(out, t, fromAt, whereAt);
+    out.tokens(t, whereAt, t.size());
+    out.raw(")");
+    st.sql = out.take();
+    return st;
+}
+
+JetStatement translateUpdate(const Tokens& t)
+{
+    JetStatement st;
+    st.kind = JetStatement::Kind::Update;
+    const size_t setAt = findTopLevel(t, 1, t.size(), {"SET"});
+    if (setAt == t.size() || setAt == 1)
+        fail(kErrorSyntax, "Syntax error in UPDATE statement.");
+    const size_t whereAt = findTopLevel(t, setAt + 1, t.size(), {"WHERE"});
+    auto tables = fromTables(t, 1, setAt);
+    const bool joined = tables.size() > 1;
+    std::string firstQualifier;
+    Emitter sets(false);
+    auto assignments = splitTopLevel(t, setAt + 1, whereAt);
+    for (size_t k = 0; k < assignments.size(); ++k) {
+        auto [b, e] = assignments[k];
+        if (k > 0)
+            sets.raw(",");
+        // SQLite wants the bare column on the left of "=".
+        if (e - b >= 4 && t[b].isIdentifier() && t[b + 1].isPunct(".") && t[b + 2].isIdentifier()
+            && t[b + 3].isPunct("=")) {
+            if (firstQualifier.empty())
+                firstQualifier = t[b].text;
+            b += 2;
+        }
+        sets.tokens(t, b, e);
+    }
+    Emitter out(false);
+    if (!joined) {
+        out.raw("UPDATE");
+        out.tokens(t, 1, setAt);
+        out.raw("SET " + sets.take());
+        out.tokens(t, whereAt, t.size());
+    } else {
+        const TableRef* target = findTable(tables, firstQualifier);
+        if (!target)
+            fail(kErrorSyntax, "UPDATE over a join needs qualified column names.");
+        out.raw("UPDATE " + quoteSqlIdentifier(target->name) + " SET " + sets.take() + " WHERE rowid IN (SELECT "
+                + quoteSqlIdentifier(target->ref()) + ".rowid FROM");
+        out.tokens(t, 1, setAt);
+        out.tokens(t, whereAt, t.size());
+        out.raw(")");
+    }
+    st.sql = out.take();
+    return st;
+}
+
+JetStatement translateDdl(const Tokens& t)
+{
+    JetStatement st;
+    st.kind = JetStatement::Kind::Ddl;
+    size_t end = t.size();
+    // Jet index options have no counterpart: "WITH PRIMARY", "WITH DISALLOW NULL".
+    if (t[0].isWord("CREATE")) {
+        size_t withAt = findTopLevel(t, 1, t.size(), {"WITH"});
+        if (withAt < t.size() && withAt + 1 < t.size()
+            && isAnyWord(t[withAt + 1], {"PRIMARY", "DISALLOW", "IGNORE"}))
+            end = withAt;
+    }
+    // "DROP INDEX i ON t": SQLite index names are per database.
+    if (t[0].isWord("DROP") && t.size() > 1 && t[1].isWord("INDEX"))
+        end = findTopLevel(t, 2, t.size(), {"ON"});
+    Emitter out(true);
+    out.tokens(t, 0, end);
+    st.sql = out.take();
+    return st;
+}
+
+} // namespace
+
+std::string rowidColumnName(size_t index) { return "__kiro_rowid_" + std::to_string(index); }
+
+std::string jetLikePattern(std::string_view pattern, bool& needsEscape)
+{
+    std::string out;
+    needsEscape = false;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '*') {
+            out.push_back('%');
+        } else if (c == '?') {
+            out.push_back('_');
+        } else if (c == '#') {
+            out.push_back('_'); // one digit; the engine has no class for it
+        } else if (c == '[') {
+            size_t close = pattern.find(']', i + 1);
+            if (close == std::string_view::npos) {
+                out.push_back(c);
+                continue;
+            }
+            std::string_view inside = pattern.substr(i + 1, close - i - 1);
+            if (inside.size() == 1) {
+                // "[*]" is a literal star.
+                if (inside[0] == '%' || inside[0] == '_' || inside[0] == '\\') {
+                    out.push_back('\\');
+                    needsEscape = true;
+                }
+                out.push_back(inside[0]);
+            } else {
+                out.push_back('_');
+            }
+            i = close;
+        } else if (c == '%' || c == '_' || c == '\\') {
+            out.push_back('\\');
+            out.push_back(c);
+            needsEscape = true;
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+JetStatement translateJet(std::string_view jetSql, bool withRowids)
+{
+    Tokens tokens = tokenizeJet(jetSql);
+    // The statement may end with ";"; nothing may follow it.
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (tokens[i].isPunct(";")) {
+            if (i + 1 != tokens.size())
+                fail(3142, "Characters found after end of SQL statement.");
+            tokens.pop_back();
+            break;
+        }
+    }
+    if (tokens.empty())
+        fail(3129, "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
+    const SqlToken& first = tokens[0];
+    if (first.isWord("SELECT"))
+        return translateSelect(tokens, withRowids);
+    if (first.isWord("DELETE"))
+        return translateDelete(tokens);
+    if (first.isWord("UPDATE"))
+        return translateUpdate(tokens);
+    if (first.isWord("INSERT")) {
+        JetStatement st;
+        st.kind = JetStatement::Kind::Insert;
+        Emitter out(false);
+        out.tokens(tokens, 0, tokens.size());
+        st.sql = out.take();
+        return st;
+    }
+    if (first.isWord("CREATE") || first.isWord("ALTER") || first.isWord("DROP"))
+        return translateDdl(tokens);
+    fail(3129, "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
+}
+
+} // namespace kiro::db

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "client/db/SqlTokenizer.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kiro::db {
+
+// A table named in a FROM clause, with its alias when it has one.
+struct TableRef {
+    std::string name;
+    std::string alias;
+    const std::string& ref() const { return alias.empty() ? name : alias; }
+};
+
+// A Jet statement turned into SQLite text.
+struct JetStatement {
+    enum class Kind { Select, Delete, Update, Insert, Ddl };
+    Kind kind = Kind::Select;
+    std::string sql;
+    // Select only: the FROM tables, and whether every result row stands for
+    // one row of each of them (no DISTINCT, GROUP BY or UNION), so a dynaset
+    // can write through to the base tables.
+    std::vector<TableRef> tables;
+    bool rowsAreBaseRows = false;
+    // Select only: number of hidden "__kiro_rowid_N" columns appended.
+    size_t rowidColumns = 0;
+};
+
+// Name of the hidden column that carries the rowid of FROM table `index`.
+std::string rowidColumnName(size_t index);
+
+// Translates one Jet statement (an optional final ";" included) into the
+// SQLite dialect: double-quoted literals become single-quoted, [names]
+// become quoted identifiers, DISTINCTROW goes, DELETE t.* FROM joins and
+// UPDATE over joins become deletes and updates by rowid, qualified SET
+// columns lose their table, LIKE wildcards * and ? become % and _, date
+// literals #...# become stored date texts, Jet type names are mapped.
+// With `withRowids` a SELECT whose rows are base rows gets one hidden rowid
+// column per FROM table. Throws DbError on a statement it cannot read.
+JetStatement translateJet(std::string_view jetSql, bool withRowids = false);
+
+// Turns a Jet LIKE pattern into a SQLite one; `needsEscape` tells whether an
+// ESCAPE '\' clause must follow.
+std::string jetLikePattern(std::string_view pattern, bool& needsEscape);
+
+} // namespace kiro::db
