@@ -1,13 +1,13 @@
 #pragma once
 
 #include "client/ui/CaptionlessDialog.h"
+#include "client/ui/SplashWindow.h"
 
 #include <QPointer>
 
 class MainWindowServices;
 class PictureButton;
 class QTimer;
-class SplashWindow;
 namespace kiro::app {
 class Prompt;
 }

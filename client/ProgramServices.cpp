@@ -1,0 +1,148 @@
+#include "client/ProgramServices.h"
+
+#include "client/MailNumbers.h"
+#include "client/app/Prompt.h"
+#include "client/app/Settings.h"
+#include "client/db/CatalogueDb.h"
+
+#include <cstdio>
+
+namespace kiro::client {
+
+ProgramServices::ProgramServices(kiro::app::ClientSettings& settings, kiro::app::Prompt& prompt,
+    std::filesystem::path windowsDir)
+    : m_settings(settings)
+    , m_prompt(prompt)
+    , m_windowsDir(std::move(windowsDir))
+{
+}
+
+ProgramServices::~ProgramServices() = default;
+
+void ProgramServices::prepareFolders()
+{
+    m_folders = m_installOverride.empty() ? kiro::app::AppFolders::fromCurrentDirectory()
+                                          : kiro::app::AppFolders::fromInstallFolder(m_installOverride);
+    m_folders.recordCurrentYear();
+    kiro::app::setGlobalFolders(m_folders);
+    // The player finds the install folder here; a failure only costs the player.
+    const std::string problem = kiro::app::WriteKiroDirectry(m_folders, m_windowsDir);
+    if (!problem.empty())
+        std::fprintf(stderr, "kiro: %s\n", problem.c_str());
+    kiro::app::FillPictureDefaults(m_settings, m_folders);
+}
+
+QString ProgramServices::installFolder() const
+{
+    return QString::fromStdString(m_folders.installFolder);
+}
+
+QString ProgramServices::systemFolder() const
+{
+    return QString::fromStdString(m_folders.systemFolder);
+}
+
+void ProgramServices::initPort(QWidget*)
+{
+    // Seam: the port object (CommPort) is created here with ComPort and
+    // BaudRate once the online link is part of the program.
+}
+
+void ProgramServices::createProgressWindow(QWidget*)
+{
+    // Seam: the connection-progress window (564) is created hidden here once
+    // the host session engine is part of the program.
+}
+
+bool ProgramServices::openDatabase()
+{
+    m_db = std::make_unique<kiro::db::CatalogueDb>();
+    return m_db->open(std::filesystem::path(m_folders.systemFolder) / std::string(kiro::db::CatalogueDb::kFileName));
+}
+
+void ProgramServices::afterDatabaseOpened()
+{
+    recomputeMailNumbers(*m_db, m_settings);
+    // Seam: the pending database update script (ApplyPendingUpdates) runs here
+    // once the update-script runner is part of the database library.
+}
+
+bool ProgramServices::setupIsOK() const
+{
+    return m_settings.SetupIsOK != 0;
+}
+
+void ProgramServices::runUserSettings(QWidget*)
+{
+    // Seam: the user settings dialog opens here once the setup dialogs exist.
+    m_prompt.message("通信設定の画面は、このバージョンにはまだありません。\n"
+                     "kiro-settings で KIROL.INI を設定してください。");
+}
+
+void ProgramServices::saveSettings()
+{
+    const std::string problem = kiro::app::SaveSettings(m_settings, m_windowsDir);
+    if (!problem.empty())
+        std::fprintf(stderr, "kiro: %s\n", problem.c_str());
+}
+
+void ProgramServices::playTune(int)
+{
+    // Seam: background music (BgmOff is forced on at every start, so nothing
+    // would play before the setup dialogs can turn it on).
+}
+
+void ProgramServices::stopMusic()
+{
+}
+
+bool ProgramServices::songBookAvailable() const
+{
+    return false;
+}
+
+void ProgramServices::openSongBook(QWidget*)
+{
+}
+
+bool ProgramServices::maintenanceEntryAvailable(int) const
+{
+    // The setup dialogs, the compaction and the version-up screens join later.
+    return false;
+}
+
+void ProgramServices::runMaintenanceEntry(int, QWidget*)
+{
+}
+
+void ProgramServices::sessionTick()
+{
+    // Seam: the host session's time-out count ticks here.
+}
+
+void ProgramServices::deleteProgressWindow()
+{
+}
+
+void ProgramServices::closeDatabase()
+{
+    if (m_db)
+        m_db->close();
+}
+
+void ProgramServices::closeWorkspace()
+{
+    if (m_db)
+        m_db->shutDown();
+    m_db.reset();
+}
+
+void ProgramServices::shutdownPort()
+{
+}
+
+void ProgramServices::closeMusic()
+{
+}
+
+} // namespace kiro::client

@@ -1,0 +1,124 @@
+// Runs the real `kiro` program (offscreen) for the start-up paths that end
+// on their own.
+#include "client/ProgramServices.h"
+#include "client/app/ScriptedPrompt.h"
+#include "client/db/CatalogueDb.h"
+#include "common/Profile.h"
+#include "common/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+struct Sandbox {
+    QTemporaryDir root;
+    QString install = root.filePath("install");
+    QString windows = root.filePath("windows");
+    QString temp = root.filePath("tmp");
+    Sandbox()
+    {
+        QDir().mkpath(install + "/sysfile");
+        QDir().mkpath(windows);
+        QDir().mkpath(temp);
+    }
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KIRO_WINDIR", windows);
+        env.insert("TMPDIR", temp);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        return env;
+    }
+};
+
+struct KiroRun {
+    bool finished;
+    int exitCode;
+    QByteArray out;
+    QByteArray err;
+};
+
+KiroRun runKiro(const Sandbox& box, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessEnvironment(box.environment());
+    process.setWorkingDirectory(box.install);
+    process.start(QStringLiteral(KIRO_BIN_DIR "/kiro"), {});
+    const bool finished = process.waitForStarted(10000) && process.waitForFinished(timeoutMs);
+    if (!finished) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    // Qt's own notes about the offscreen platform are not messages of ours.
+    QByteArray err;
+    for (const QByteArray& line : process.readAllStandardError().split('\n')) {
+        if (!line.isEmpty() && !line.startsWith("QStandardPaths:") && !line.contains("propagateSizeHints"))
+            err += line + '\n';
+    }
+    return {finished, process.exitCode(), process.readAllStandardOutput(), err};
+}
+
+} // namespace
+
+TEST(KiroProgram, SecondInstanceExitsSilently)
+{
+    Sandbox box;
+    // Hold the mutex as a running copy would.
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", box.temp.toUtf8());
+    kiro::SingleInstance first;
+    ASSERT_TRUE(first.acquired()) << first.error();
+    const KiroRun run = runKiro(box, 20000);
+    qputenv("TMPDIR", oldTmp);
+    ASSERT_TRUE(run.finished) << "the second copy must end by itself";
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(box.windows + "/KIRO.INI")) << "it ended before the main window";
+}
+
+TEST(KiroProgram, MissingDatabaseEndsQuietlyAfterTheSplash)
+{
+    Sandbox box;
+    const KiroRun run = runKiro(box, 30000);
+    ASSERT_TRUE(run.finished) << "without a database the program ends by itself";
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    // The main window did start: it wrote the install folder for the player.
+    const std::string written = kiro::profile::getString("KiroIF", "KiroDirectry", "",
+        (box.windows + "/KIRO.INI").toStdString());
+    EXPECT_EQ(written, QDir(box.install).absolutePath().toStdString());
+}
+
+TEST(ProgramServices, OpensTheCatalogueAndClosesDatabaseBeforeWorkspace)
+{
+    Sandbox box;
+    kiro::db::CatalogueDb::createFile((box.install + "/sysfile/KIRODB.MDB").toStdString());
+    kiro::app::ClientSettings settings;
+    settings.ReadMailNo = 1;
+    kiro::app::ScriptedPrompt prompt;
+    kiro::client::ProgramServices services(settings, prompt, box.windows.toStdString());
+    services.setInstallFolder(box.install.toStdString());
+    services.prepareFolders();
+    EXPECT_EQ(services.systemFolder(), box.install + "/sysfile/");
+    ASSERT_TRUE(services.openDatabase());
+    services.afterDatabaseOpened();
+    EXPECT_EQ(settings.ReadMailNo, 10001);
+    ASSERT_NE(services.database(), nullptr);
+    services.closeDatabase();
+    EXPECT_FALSE(services.database()->isOpen()) << "the database closes first";
+    ASSERT_NE(services.database(), nullptr) << "the workspace is still there";
+    services.closeWorkspace();
+    EXPECT_EQ(services.database(), nullptr);
+    // Pictures and videos get their default folders when not in use.
+    EXPECT_EQ(settings.PathMyCG, box.install.toStdString() + "/karaoke/User");
+}
