@@ -77,7 +77,8 @@ std::shared_ptr<Connection> Connection::openWith(const std::filesystem::path& fi
     return connection;
 }
 
-std::shared_ptr<Connection> Connection::open(const std::filesystem::path& file, std::string_view password)
+std::shared_ptr<Connection> Connection::open(const std::filesystem::path& file, std::string_view password,
+                                             bool mayCreateAttached)
 {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec))
@@ -85,7 +86,8 @@ std::shared_ptr<Connection> Connection::open(const std::filesystem::path& file, 
     // An empty file would silently become a new database.
     if (std::filesystem::file_size(file, ec) == 0 || ec)
         throw DbError(SQLITE_NOTADB, "Unrecognized database format '" + file.string() + "'.");
-    auto connection = openWith(file, password, SQLITE_OPEN_READWRITE);
+    auto connection =
+        openWith(file, password, SQLITE_OPEN_READWRITE | (mayCreateAttached ? SQLITE_OPEN_CREATE : 0));
     // The first read proves the key: a wrong password or a file that is not
     // a database fails here, before anything is written.
     connection->execRaw("SELECT count(*) FROM sqlite_master;");

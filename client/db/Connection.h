@@ -17,7 +17,10 @@ public:
     // Opens an existing file read-write and keys it; throws DbError when the
     // file is missing, is not a database or the password does not fit. A
     // failed open leaves the file as it was.
-    static std::shared_ptr<Connection> open(const std::filesystem::path& file, std::string_view password);
+    // `mayCreateAttached` lets an ATTACH on the handle create its file (the
+    // compaction's target).
+    static std::shared_ptr<Connection> open(const std::filesystem::path& file, std::string_view password,
+                                            bool mayCreateAttached = false);
     // Creates a new file (which must not exist) keyed with the password.
     static std::shared_ptr<Connection> create(const std::filesystem::path& file, std::string_view password);
     ~Connection();

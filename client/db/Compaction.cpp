@@ -1,0 +1,161 @@
+#include "client/db/Compaction.h"
+
+#include "client/db/CatalogueDb.h"
+#include "client/db/Connection.h"
+#include "client/db/DbError.h"
+
+#include <sqlite3.h>
+
+namespace kiro::db {
+namespace {
+
+constexpr char kQuestion[] = "データベースを最適化して、\nファイルサイズを小さくします。\nよろしいですか？";
+constexpr char kProgressTitle[] = "データベースを最適化中...";
+constexpr char kStatusClosing[] = "データベースクローズ中...";
+constexpr char kStatusRunning[] = "最適化実行中... このままでお待ちください。";
+constexpr char kStatusFinishing[] = "最適化終了処理中...";
+constexpr char kStatusOpening[] = "データベースオープン中...";
+constexpr char kCloseFailed[] = "データベースに問題があります。\n最適化はできませんでした。";
+constexpr char kDone[] = "最適化処理は正常に終了しました。";
+constexpr char kNotRestored[] = "最適化に失敗しました。\nファイルを元に戻せませんでした。";
+constexpr char kKeptOriginal[] =
+    "最適化に失敗しました。\nデータベースは元のままです。\nハードディスクの空き容量を\n増やして、もう一度\n実行してみてください。";
+constexpr char kNotReopened[] = "最適化に失敗しました。\n元のファイルをオープンできません。";
+
+class SilentView : public CompactionView {
+public:
+    bool confirm(const std::string&) override { return true; }
+    void message(const std::string&) override {}
+    void setBusy(bool) override {}
+    void showProgress(const std::string&) override {}
+    void setStatus(const std::string&) override {}
+    void hideProgress() override {}
+};
+
+void removeQuietly(const std::filesystem::path& p)
+{
+    std::error_code ec;
+    std::filesystem::remove(p, ec);
+}
+
+CompactionResult compactClosed(CatalogueDb& db, CompactionView& view, const CompactionSteps& steps)
+{
+    const std::filesystem::path file = db.filePath();
+    const std::filesystem::path folder = file.parent_path();
+    const std::filesystem::path backup = folder / kCompactBackupName;
+    const std::filesystem::path copy = folder / kCompactCopyName;
+
+    view.setStatus(kStatusRunning);
+    removeQuietly(copy); // a copy left by an earlier, interrupted run
+    const bool movedAside = steps.rename(file, backup);
+    bool compacted = false;
+    if (movedAside) {
+        try {
+            steps.compact(backup, copy, db.password());
+            compacted = true;
+        } catch (const DbError&) {
+        }
+    }
+    if (compacted) {
+        view.setStatus(kStatusFinishing);
+        if (steps.rename(copy, file)) {
+            view.setStatus(kStatusOpening);
+            db.reopen();
+            view.hideProgress();
+            removeQuietly(backup);
+            view.message(kDone);
+            return CompactionResult::Compacted;
+        }
+        // The compact copy could not take the name: treat it as a failed
+        // compaction and put the original back.
+    }
+    view.hideProgress();
+    // When the first rename failed the original never left its name.
+    const bool restored = !movedAside || steps.rename(backup, file);
+    CompactionResult result;
+    if (!restored) {
+        view.message(kNotRestored);
+        result = CompactionResult::FailedNotRestored;
+    } else if (db.reopen() == 0) {
+        view.message(kKeptOriginal);
+        result = CompactionResult::FailedKeptOriginal;
+    } else {
+        view.message(kNotReopened);
+        result = CompactionResult::FailedNotReopened;
+    }
+    removeQuietly(copy);
+    // The backup is the only copy of the catalogue when it could not be
+    // renamed back: it stays.
+    if (restored)
+        removeQuietly(backup);
+    return result;
+}
+
+CompactionResult runCompaction(CatalogueDb& db, CompactionView& view, const CompactionSteps& steps)
+{
+    if (!view.confirm(kQuestion))
+        return CompactionResult::Cancelled;
+    view.setBusy(true);
+    view.showProgress(kProgressTitle);
+    view.setStatus(kStatusClosing);
+    CompactionResult result;
+    if (db.close() != 0) {
+        view.message(kCloseFailed);
+        result = CompactionResult::CloseFailed;
+    } else {
+        result = compactClosed(db, view, steps);
+    }
+    view.hideProgress();
+    view.setBusy(false);
+    return result;
+}
+
+} // namespace
+
+void compactFile(const std::filesystem::path& source, const std::filesystem::path& target, const std::string& password)
+{
+    std::error_code ec;
+    if (std::filesystem::exists(target, ec))
+        throw DbError(3204, "Database '" + target.string() + "' already exists.");
+    try {
+        auto connection = Connection::open(source, password, true);
+        {
+            Statement attach(connection, "ATTACH DATABASE ? AS kiro_compact KEY ?");
+            const std::string targetText = target.string();
+            sqlite3_bind_text(attach.get(), 1, targetText.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(attach.get(), 2, password.c_str(), static_cast<int>(password.size()), SQLITE_TRANSIENT);
+            attach.step();
+        }
+        connection->execRaw("SELECT sqlcipher_export('kiro_compact'); DETACH DATABASE kiro_compact;");
+    } catch (...) {
+        removeQuietly(target);
+        throw;
+    }
+}
+
+CompactionSteps CompactionSteps::standard()
+{
+    CompactionSteps steps;
+    steps.rename = [](const std::filesystem::path& from, const std::filesystem::path& to) {
+        std::error_code ec;
+        if (!std::filesystem::exists(from, ec))
+            return false;
+        std::filesystem::rename(from, to, ec);
+        return !ec;
+    };
+    steps.compact = compactFile;
+    return steps;
+}
+
+CompactionResult CompactDatabase(CatalogueDb& db, CompactionView& view, const CompactionSteps& steps)
+{
+    return runCompaction(db, view, steps);
+}
+
+CompactionResult compactWithoutQuestions(CatalogueDb& db, const CompactionSteps& steps)
+{
+    SilentView view;
+    return runCompaction(db, view, steps);
+}
+
+} // namespace kiro::db

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace kiro::db {
+
+class CatalogueDb;
+
+inline constexpr char kCompactBackupName[] = "$$KIRO$$.BAK";
+inline constexpr char kCompactCopyName[] = "$$KIRO$$.MDB";
+
+// What the compaction shows to the user: the confirmation, the messages, the
+// progress window and the maintenance menu's busy mark.
+class CompactionView {
+public:
+    virtual ~CompactionView() = default;
+    // Asks in the confirmation box with the buttons "OK" and "キャンセル";
+    // true for OK.
+    virtual bool confirm(const std::string& question) = 0;
+    virtual void message(const std::string& text) = 0;
+    virtual void setBusy(bool busy) = 0;
+    virtual void showProgress(const std::string& title) = 0;
+    virtual void setStatus(const std::string& status) = 0;
+    virtual void hideProgress() = 0;
+};
+
+// File steps of the compaction, replaceable so every failure branch can be
+// exercised. The defaults rename and remove files and compact with the
+// engine.
+struct CompactionSteps {
+    std::function<bool(const std::filesystem::path& from, const std::filesystem::path& to)> rename;
+    // Writes a compact copy of `source` (keyed with the password) to
+    // `target`, keyed with the same password; throws DbError on failure.
+    std::function<void(const std::filesystem::path& source, const std::filesystem::path& target,
+                       const std::string& password)> compact;
+    static CompactionSteps standard();
+};
+
+enum class CompactionResult {
+    Cancelled,
+    CloseFailed,
+    Compacted,
+    FailedKeptOriginal,   // failed; the original is back under its name and open
+    FailedNotReopened,    // failed; the original is back but does not open
+    FailedNotRestored,    // failed; the original stays as $$KIRO$$.BAK
+};
+
+// The maintenance menu's compaction, questions and messages included.
+CompactionResult CompactDatabase(CatalogueDb& db, CompactionView& view,
+                                 const CompactionSteps& steps = CompactionSteps::standard());
+
+// The same steps without questions or messages (kiro-db compact).
+CompactionResult compactWithoutQuestions(CatalogueDb& db, const CompactionSteps& steps = CompactionSteps::standard());
+
+// Writes a compact copy of an open-able catalogue file.
+void compactFile(const std::filesystem::path& source, const std::filesystem::path& target, const std::string& password);
+
+} // namespace kiro::db
