@@ -44,7 +44,10 @@ class FileLock {
 public:
     explicit FileLock(const fs::path& file)
     {
-        fs::path lock = file.parent_path() / ("." + file.filename().string() + ".lock");
+        std::string name = ".";
+        name += file.filename().string();
+        name += ".lock";
+        fs::path lock = file.parent_path() / name;
         m_fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         if (m_fd >= 0)
             while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {

@@ -8,16 +8,16 @@
 
 namespace kiro::app {
 
-// The folder and program names every Part derives its file names from,
+// The folder and program names every feature derives its file names from,
 // filled at start. Windows' "\" separators are "/" here; folder and file
 // names keep their letter case.
 struct AppFolders {
-    static constexpr const char* kPlayerProgramName = "SONGBOX.EXE";
+    static constexpr const char* kPlayerProgramName = "songbox"; // SONGBOX.EXE of the original
 
     std::string installFolder;                      // current directory + "/"
     std::string systemFolder;                       // install folder + "sysfile/"
     std::string playerProgramName = kPlayerProgramName;
-    std::string playerPath;                         // install folder + "karaoke/SONGBOX.EXE"
+    std::string playerPath;                         // install folder + "karaoke/songbox"
     std::string currentYear4 = "1996";              // strftime "%Y" of the local time
     std::string currentYear2 = "96";                // strftime "%y"
 

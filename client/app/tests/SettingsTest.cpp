@@ -158,7 +158,7 @@ TEST(AppFolders, FoldersPictureDefaultsAndKiroDirectry)
     AppFolders f = AppFolders::fromInstallFolder("/opt/kiro");
     EXPECT_EQ(f.installFolder, "/opt/kiro/");
     EXPECT_EQ(f.systemFolder, "/opt/kiro/sysfile/");
-    EXPECT_EQ(f.playerPath, "/opt/kiro/karaoke/SONGBOX.EXE");
+    EXPECT_EQ(f.playerPath, "/opt/kiro/karaoke/songbox");
     EXPECT_EQ(DefaultFolder(f, 0), "/opt/kiro/karaoke/Pict");
     EXPECT_EQ(DefaultFolder(f, 1), "//CDROM/KiroAvi");
     EXPECT_EQ(DefaultFolder(f, 2), "/opt/kiro/karaoke/User");
