@@ -1,0 +1,71 @@
+// kiro-lzh: lists or extracts an LZH archive with the extractor the client
+// and the player use.
+//   kiro-lzh l ARCHIVE          list members
+//   kiro-lzh x ARCHIVE DESTDIR  extract; exit status is LzhExtractAll's result
+
+#include "archive/LzhArchive.h"
+#include "archive/LzhExtract.h"
+#include "archive/LzhMethods.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+int usage()
+{
+    std::fputs("usage: kiro-lzh l ARCHIVE\n"
+               "       kiro-lzh x ARCHIVE DESTDIR\n",
+               stderr);
+    return 64;
+}
+
+std::string shownName(const kiro::lzh::LzhMember& member)
+{
+    if (kiro::lzh::isDirectoryMethod(member.method)) {
+        return "(folder, skipped)";
+    }
+    return member.name.empty() ? "(unsafe name, refused)" : member.name;
+}
+
+int list(const char* path)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!kiro::lzh::readArchiveFile(path, bytes)) {
+        std::fprintf(stderr, "kiro-lzh: cannot read %s\n", path);
+        return 1;
+    }
+    kiro::lzh::LzhListing listing = kiro::lzh::listMembers(bytes);
+    std::printf("%-18s %-6s %10s %10s %10s\n", "name", "method", "packed", "size", "offset");
+    for (const auto& member : listing.members) {
+        std::printf("%-18s %-6s %10u %10u %10llu\n", shownName(member).c_str(), member.method.c_str(),
+                    member.packedSize, member.originalSize, static_cast<unsigned long long>(member.dataOffset));
+    }
+    std::printf("%zu member(s)\n", listing.members.size());
+    if (listing.result != kiro::lzh::LzhResult::Ok) {
+        std::fprintf(stderr, "kiro-lzh: %s: %s\n", path, listing.error.c_str());
+        return listing.members.empty() ? 1 : 2;
+    }
+    return listing.members.empty() ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        return usage();
+    }
+    std::string command = argv[1];
+    if (command == "l" && argc == 3) {
+        return list(argv[2]);
+    }
+    if (command == "x" && argc == 4) {
+        int result = kiro::LzhExtractAll(argv[2], argv[3]);
+        if (result != 0) {
+            std::fprintf(stderr, "kiro-lzh: extraction of %s failed with %d\n", argv[2], result);
+        }
+        return result;
+    }
+    return usage();
+}
