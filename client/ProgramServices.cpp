@@ -1,9 +1,14 @@
 #include "client/ProgramServices.h"
 
-#include "client/MailNumbers.h"
+#include "archive/LzhExtract.h"
+#include "client/CompactionWindowView.h"
 #include "client/app/Prompt.h"
 #include "client/app/Settings.h"
 #include "client/db/CatalogueDb.h"
+#include "client/db/Compaction.h"
+#include "client/db/MailNumbers.h"
+#include "client/db/PendingUpdates.h"
+#include "client/ui/MaintenanceMenu.h"
 
 #include <cstdio>
 
@@ -62,9 +67,16 @@ bool ProgramServices::openDatabase()
 
 void ProgramServices::afterDatabaseOpened()
 {
-    recomputeMailNumbers(*m_db, m_settings);
-    // Seam: the pending database update script (ApplyPendingUpdates) runs here
-    // once the update-script runner is part of the database library.
+    const kiro::db::MailNumbers numbers = kiro::db::recomputeMailNumbers(*m_db);
+    m_settings.ReadMailNo = numbers.readMailNo;
+    m_settings.WriteMailNo = numbers.writeMailNo;
+    kiro::db::UpdateEnvironment environment;
+    environment.installFolder = m_folders.installFolder;
+    environment.extract = [](const std::filesystem::path& archive, const std::filesystem::path& folder) {
+        return kiro::LzhExtractAll(archive, folder);
+    };
+    // An update that fails stays pending for the next start; nothing to tell.
+    kiro::db::ApplyPendingUpdates(*m_db, environment);
 }
 
 bool ProgramServices::setupIsOK() const
@@ -105,14 +117,18 @@ void ProgramServices::openSongBook(QWidget*)
 {
 }
 
-bool ProgramServices::maintenanceEntryAvailable(int) const
+bool ProgramServices::maintenanceEntryAvailable(int index) const
 {
-    // The setup dialogs, the compaction and the version-up screens join later.
-    return false;
+    // The setup dialogs (0-2) and the version-up screens (4, 5) join later.
+    return index == MaintenanceMenu::CompactEntry && m_db && m_db->isOpen();
 }
 
-void ProgramServices::runMaintenanceEntry(int, QWidget*)
+void ProgramServices::runMaintenanceEntry(int index, QWidget* menu)
 {
+    if (index == MaintenanceMenu::CompactEntry && m_db) {
+        CompactionWindowView view(m_prompt, menu);
+        kiro::db::CompactDatabase(*m_db, view);
+    }
 }
 
 void ProgramServices::sessionTick()

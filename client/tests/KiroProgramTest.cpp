@@ -6,7 +6,8 @@
 #include "common/Profile.h"
 #include "common/SingleInstance.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QWidget>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -121,4 +122,37 @@ TEST(ProgramServices, OpensTheCatalogueAndClosesDatabaseBeforeWorkspace)
     EXPECT_EQ(services.database(), nullptr);
     // Pictures and videos get their default folders when not in use.
     EXPECT_EQ(settings.PathMyCG, box.install.toStdString() + "/karaoke/User");
+}
+
+TEST(ProgramServices, CompactionEntryRunsWithItsNotice)
+{
+    static int argc = 1;
+    static char name[] = "client_tests";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+
+    Sandbox box;
+    kiro::db::CatalogueDb::createFile((box.install + "/sysfile/KIRODB.MDB").toStdString());
+    kiro::app::ClientSettings settings;
+    kiro::app::ScriptedPrompt prompt({kiro::app::PromptAnswer::First});
+    kiro::client::ProgramServices services(settings, prompt, box.windows.toStdString());
+    services.setInstallFolder(box.install.toStdString());
+    services.prepareFolders();
+    EXPECT_FALSE(services.maintenanceEntryAvailable(3)) << "nothing to compact before the database opens";
+    ASSERT_TRUE(services.openDatabase());
+    EXPECT_TRUE(services.maintenanceEntryAvailable(3));
+    EXPECT_FALSE(services.maintenanceEntryAvailable(0)) << "the setup dialogs are not in the program yet";
+
+    QWidget menu;
+    services.runMaintenanceEntry(3, &menu);
+    ASSERT_GE(prompt.records().size(), 1u);
+    EXPECT_EQ(prompt.records().front().kind, kiro::app::ScriptedPrompt::Kind::Question);
+    EXPECT_EQ(prompt.answersLeft(), 0u);
+    EXPECT_TRUE(menu.isEnabled()) << "the menu takes input again afterwards";
+    EXPECT_TRUE(services.database()->isOpen()) << "the compacted catalogue is open again";
+    EXPECT_TRUE(QFile::exists(box.install + "/sysfile/KIRODB.MDB"));
+    services.closeDatabase();
+    services.closeWorkspace();
 }

@@ -15,6 +15,8 @@ class MaintenanceMenu : public CaptionlessDialog {
     Q_OBJECT
 public:
     static const QStringList& entryTexts();
+    // "ＫＩＲＯデータベースの最適化".
+    static constexpr int CompactEntry = 3;
 
     MaintenanceMenu(MainWindowServices& services, kiro::app::Prompt& prompt, QWidget* parent = nullptr);
 
