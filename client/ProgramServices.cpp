@@ -8,7 +8,12 @@
 #include "client/db/Compaction.h"
 #include "client/db/MailNumbers.h"
 #include "client/db/PendingUpdates.h"
+#include "client/online/CommPort.h"
+#include "client/online/HostSession.h"
+#include "client/online/PortRegistry.h"
+#include "client/online/SessionSettingsFrom.h"
 #include "client/ui/MaintenanceMenu.h"
+#include "client/ui/progress/ProgressWindow.h"
 
 #include <cstdio>
 
@@ -22,7 +27,13 @@ ProgramServices::ProgramServices(kiro::app::ClientSettings& settings, kiro::app:
 {
 }
 
-ProgramServices::~ProgramServices() = default;
+ProgramServices::~ProgramServices()
+{
+    // Normally the main window's shut-down has done this already.
+    deleteProgressWindow();
+    closeWorkspace();
+    shutdownPort();
+}
 
 void ProgramServices::prepareFolders()
 {
@@ -49,14 +60,22 @@ QString ProgramServices::systemFolder() const
 
 void ProgramServices::initPort(QWidget*)
 {
-    // Seam: the port object (CommPort) is created here with ComPort and
-    // BaudRate once the online link is part of the program.
+    // "Kiro.sys", the capture of the host dialogue, lives in the install folder.
+    m_port = std::make_unique<kiro::online::CommPort>(kiro::online::defaultPortDeviceFactory(),
+        std::filesystem::path(m_folders.installFolder));
+    // The host session that consumes the received bytes comes with the
+    // progress window, next; the port takes it then.
+    m_port->Init(nullptr, static_cast<std::uint8_t>(m_settings.ComPort), static_cast<std::uint32_t>(m_settings.BaudRate));
 }
 
-void ProgramServices::createProgressWindow(QWidget*)
+void ProgramServices::createProgressWindow(QWidget* mainWindow)
 {
-    // Seam: the connection-progress window (564) is created hidden here once
-    // the host session engine is part of the program.
+    m_progress = std::make_unique<kiro::ui::ProgressWindow>(mainWindow);
+    m_progress->hide();
+    m_session = std::make_unique<kiro::online::HostSession>(*m_port, *m_progress, m_prompt);
+    m_session->setSettings(kiro::online::sessionSettingsFrom(m_settings, *kiro::online::systemRegistry()));
+    m_progress->setPressHandler([session = m_session.get()]() { session->pressButton(); });
+    m_port->setReceiveHandler(&m_session->receiveHandler());
 }
 
 bool ProgramServices::openDatabase()
@@ -133,11 +152,17 @@ void ProgramServices::runMaintenanceEntry(int index, QWidget* menu)
 
 void ProgramServices::sessionTick()
 {
-    // Seam: the host session's time-out count ticks here.
+    // The host session counts its time-outs on its own 500 ms timer.
 }
 
 void ProgramServices::deleteProgressWindow()
 {
+    if (m_session)
+        m_session->abortWaits();
+    if (m_port)
+        m_port->setReceiveHandler(nullptr);
+    m_session.reset();
+    m_progress.reset();
 }
 
 void ProgramServices::closeDatabase()
@@ -155,6 +180,9 @@ void ProgramServices::closeWorkspace()
 
 void ProgramServices::shutdownPort()
 {
+    if (m_port)
+        m_port->Shutdown();
+    m_port.reset();
 }
 
 void ProgramServices::closeMusic()

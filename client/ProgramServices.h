@@ -14,13 +14,20 @@ class Prompt;
 namespace kiro::db {
 class CatalogueDb;
 }
+namespace kiro::online {
+class CommPort;
+class HostSession;
+}
+namespace kiro::ui {
+class ProgressWindow;
+}
 
 namespace kiro::client {
 
-// The main window's services over the settings, folders and catalogue
-// database. The port, the connection-progress window and the background
-// music belong to libraries that join later; their calls are the seams
-// marked below and do nothing until then.
+// The main window's services over the settings, folders, the catalogue
+// database, the port, the host session and its progress window. Background
+// music, the song book and the setup dialogs belong to libraries that join
+// later; their calls are the seams marked below.
 class ProgramServices : public MainWindowServices {
 public:
     ProgramServices(kiro::app::ClientSettings& settings, kiro::app::Prompt& prompt,
@@ -54,6 +61,9 @@ public:
     void closeMusic() override;
 
     kiro::db::CatalogueDb* database() const { return m_db.get(); }
+    kiro::online::CommPort* port() const { return m_port.get(); }
+    kiro::online::HostSession* session() const { return m_session.get(); }
+    kiro::ui::ProgressWindow* progressWindow() const { return m_progress.get(); }
     const kiro::app::AppFolders& folders() const { return m_folders; }
 
 private:
@@ -63,6 +73,9 @@ private:
     std::string m_installOverride;
     kiro::app::AppFolders m_folders;
     std::unique_ptr<kiro::db::CatalogueDb> m_db;
+    std::unique_ptr<kiro::online::CommPort> m_port;
+    std::unique_ptr<kiro::ui::ProgressWindow> m_progress;
+    std::unique_ptr<kiro::online::HostSession> m_session;
 };
 
 } // namespace kiro::client

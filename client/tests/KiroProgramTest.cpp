@@ -3,6 +3,7 @@
 #include "client/ProgramServices.h"
 #include "client/app/ScriptedPrompt.h"
 #include "client/db/CatalogueDb.h"
+#include "client/ui/progress/ProgressWindow.h"
 #include "common/Profile.h"
 #include "common/SingleInstance.h"
 
@@ -67,6 +68,17 @@ KiroRun runKiro(const Sandbox& box, int timeoutMs)
     return {finished, process.exitCode(), process.readAllStandardOutput(), err};
 }
 
+void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "client_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        new QApplication(argc, argv);
+    }
+}
+
 } // namespace
 
 TEST(KiroProgram, SecondInstanceExitsSilently)
@@ -102,6 +114,7 @@ TEST(KiroProgram, MissingDatabaseEndsQuietlyAfterTheSplash)
 
 TEST(ProgramServices, OpensTheCatalogueAndClosesDatabaseBeforeWorkspace)
 {
+    ensureApplication();
     Sandbox box;
     kiro::db::CatalogueDb::createFile((box.install + "/sysfile/KIRODB.MDB").toStdString());
     kiro::app::ClientSettings settings;
@@ -111,6 +124,12 @@ TEST(ProgramServices, OpensTheCatalogueAndClosesDatabaseBeforeWorkspace)
     services.setInstallFolder(box.install.toStdString());
     services.prepareFolders();
     EXPECT_EQ(services.systemFolder(), box.install + "/sysfile/");
+    services.initPort(nullptr);
+    ASSERT_NE(services.port(), nullptr);
+    services.createProgressWindow(nullptr);
+    ASSERT_NE(services.progressWindow(), nullptr);
+    EXPECT_FALSE(services.progressWindow()->isVisible()) << "created hidden";
+    ASSERT_NE(services.session(), nullptr);
     ASSERT_TRUE(services.openDatabase());
     services.afterDatabaseOpened();
     EXPECT_EQ(settings.ReadMailNo, 10001);
@@ -120,18 +139,17 @@ TEST(ProgramServices, OpensTheCatalogueAndClosesDatabaseBeforeWorkspace)
     ASSERT_NE(services.database(), nullptr) << "the workspace is still there";
     services.closeWorkspace();
     EXPECT_EQ(services.database(), nullptr);
+    services.deleteProgressWindow();
+    EXPECT_EQ(services.session(), nullptr);
+    services.shutdownPort();
+    EXPECT_EQ(services.port(), nullptr);
     // Pictures and videos get their default folders when not in use.
     EXPECT_EQ(settings.PathMyCG, box.install.toStdString() + "/karaoke/User");
 }
 
 TEST(ProgramServices, CompactionEntryRunsWithItsNotice)
 {
-    static int argc = 1;
-    static char name[] = "client_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
+    ensureApplication();
 
     Sandbox box;
     kiro::db::CatalogueDb::createFile((box.install + "/sysfile/KIRODB.MDB").toStdString());
