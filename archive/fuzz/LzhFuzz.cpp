@@ -19,7 +19,7 @@ namespace {
 
 // Members may claim up to 4 GB of output; keep each run small so the fuzzer
 // explores instead of writing.
-constexpr std::uint64_t kMaxOutput = 1u << 20;
+constexpr std::uint64_t kMaxOutput = 256u << 10;
 
 const fs::path& sandbox()
 {

@@ -22,14 +22,40 @@ constexpr char kKeptOriginal[] =
     "最適化に失敗しました。\nデータベースは元のままです。\nハードディスクの空き容量を\n増やして、もう一度\n実行してみてください。";
 constexpr char kNotReopened[] = "最適化に失敗しました。\n元のファイルをオープンできません。";
 
-class SilentView : public CompactionView {
-public:
-    bool confirm(const std::string&) override { return true; }
-    void message(const std::string&) override {}
-    void setBusy(bool) override {}
-    void showProgress(const std::string&) override {}
-    void setStatus(const std::string&) override {}
-    void hideProgress() override {}
+// The view of one run: questions and messages to the prompt, the rest to
+// the progress window.
+struct View {
+    app::Prompt* prompt;
+    CompactionProgress* progress;
+    bool confirm(const std::string& q)
+    {
+        return !prompt || prompt->question(q, "OK", "キャンセル") == app::PromptAnswer::First;
+    }
+    void message(const std::string& text)
+    {
+        if (prompt)
+            prompt->message(text);
+    }
+    void setBusy(bool b)
+    {
+        if (progress)
+            progress->setBusy(b);
+    }
+    void showProgress(const std::string& t)
+    {
+        if (progress)
+            progress->showProgress(t);
+    }
+    void setStatus(const std::string& s)
+    {
+        if (progress)
+            progress->setStatus(s);
+    }
+    void hideProgress()
+    {
+        if (progress)
+            progress->hideProgress();
+    }
 };
 
 void removeQuietly(const std::filesystem::path& p)
@@ -38,7 +64,7 @@ void removeQuietly(const std::filesystem::path& p)
     std::filesystem::remove(p, ec);
 }
 
-CompactionResult compactClosed(CatalogueDb& db, CompactionView& view, const CompactionSteps& steps)
+CompactionResult compactClosed(CatalogueDb& db, View& view, const CompactionSteps& steps)
 {
     const std::filesystem::path file = db.filePath();
     const std::filesystem::path folder = file.parent_path();
@@ -91,7 +117,7 @@ CompactionResult compactClosed(CatalogueDb& db, CompactionView& view, const Comp
     return result;
 }
 
-CompactionResult runCompaction(CatalogueDb& db, CompactionView& view, const CompactionSteps& steps)
+CompactionResult runCompaction(CatalogueDb& db, View& view, const CompactionSteps& steps)
 {
     if (!view.confirm(kQuestion))
         return CompactionResult::Cancelled;
@@ -147,14 +173,16 @@ CompactionSteps CompactionSteps::standard()
     return steps;
 }
 
-CompactionResult CompactDatabase(CatalogueDb& db, CompactionView& view, const CompactionSteps& steps)
+CompactionResult CompactDatabase(CatalogueDb& db, app::Prompt& prompt, CompactionProgress& progress,
+                                 const CompactionSteps& steps)
 {
+    View view{&prompt, &progress};
     return runCompaction(db, view, steps);
 }
 
 CompactionResult compactWithoutQuestions(CatalogueDb& db, const CompactionSteps& steps)
 {
-    SilentView view;
+    View view{nullptr, nullptr};
     return runCompaction(db, view, steps);
 }
 

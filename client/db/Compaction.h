@@ -1,5 +1,7 @@
 #pragma once
 
+#include "client/app/Prompt.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -11,15 +13,11 @@ class CatalogueDb;
 inline constexpr char kCompactBackupName[] = "$$KIRO$$.BAK";
 inline constexpr char kCompactCopyName[] = "$$KIRO$$.MDB";
 
-// What the compaction shows to the user: the confirmation, the messages, the
-// progress window and the maintenance menu's busy mark.
-class CompactionView {
+// The progress window of the compaction and the maintenance menu's busy
+// mark; the confirmation and the messages go through the prompt interface.
+class CompactionProgress {
 public:
-    virtual ~CompactionView() = default;
-    // Asks in the confirmation box with the buttons "OK" and "キャンセル";
-    // true for OK.
-    virtual bool confirm(const std::string& question) = 0;
-    virtual void message(const std::string& text) = 0;
+    virtual ~CompactionProgress() = default;
     virtual void setBusy(bool busy) = 0;
     virtual void showProgress(const std::string& title) = 0;
     virtual void setStatus(const std::string& status) = 0;
@@ -48,7 +46,7 @@ enum class CompactionResult {
 };
 
 // The maintenance menu's compaction, questions and messages included.
-CompactionResult CompactDatabase(CatalogueDb& db, CompactionView& view,
+CompactionResult CompactDatabase(CatalogueDb& db, app::Prompt& prompt, CompactionProgress& progress,
                                  const CompactionSteps& steps = CompactionSteps::standard());
 
 // The same steps without questions or messages (kiro-db compact).

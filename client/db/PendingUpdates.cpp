@@ -7,6 +7,7 @@
 #include "client/db/StatementFormat.h"
 #include "client/db/Statements.h"
 #include "client/db/UpdateScript.h"
+#include "archive/LzhExtract.h"
 
 #include <string>
 #include <vector>
@@ -17,7 +18,9 @@ namespace {
 // Runs the update's database script when its archive brought one.
 int runScriptIfPresent(CatalogueDb& db, const UpdateEnvironment& env, bool& ran)
 {
-    const auto script = env.installFolder / kUpdateScriptName;
+    // The archive library writes member names upper-cased; the name is
+    // matched regardless of case, as the original file system did.
+    const auto script = pathUnder(env.installFolder, kUpdateScriptName).value_or(env.installFolder / kUpdateScriptName);
     std::error_code ec;
     if (!std::filesystem::exists(script, ec))
         return 0;
@@ -58,6 +61,16 @@ int applyUpdate(CatalogueDb& db, const UpdateEnvironment& env, const std::string
 }
 
 } // namespace
+
+UpdateEnvironment UpdateEnvironment::standard(const std::filesystem::path& installFolder)
+{
+    UpdateEnvironment env;
+    env.installFolder = installFolder;
+    env.extract = [](const std::filesystem::path& archive, const std::filesystem::path& folder) {
+        return kiro::LzhExtractAll(archive, folder);
+    };
+    return env;
+}
 
 std::optional<std::filesystem::path> pathUnder(const std::filesystem::path& base, std::string_view windowsRelative)
 {

@@ -15,6 +15,9 @@ struct UpdateEnvironment {
     // Extracts every member of an LZH archive into an existing folder;
     // 0 means success.
     std::function<int(const std::filesystem::path& archive, const std::filesystem::path& folder)> extract;
+
+    // The client's own: the LZH extractor of the archive library.
+    static UpdateEnvironment standard(const std::filesystem::path& installFolder);
 };
 
 // Applies the updates that were received but not yet applied, in key order:

@@ -381,13 +381,38 @@ Variant Recordset::fieldValue(int index)
     return toVariant(m_columns[i], currentRow().values[i]);
 }
 
+bool Recordset::anyRowMatches(std::string_view criterion)
+{
+    // The engine answers from its indexes what walking the rows would learn
+    // only at the end. Only a criterion it understands is asked.
+    try {
+        const std::string probe = translateJet("SELECT 1 FROM kiro_find WHERE " + std::string(criterion)).sql;
+        const std::string from = "FROM kiro_find";
+        const size_t at = probe.find(from);
+        if (at == std::string::npos)
+            return true;
+        const std::string sql =
+            probe.substr(0, at) + "FROM (" + m_translated.sql + ") AS kiro_find" + probe.substr(at + from.size()) + " LIMIT 1";
+        Statement st(m_connection, sql);
+        return st.step();
+    } catch (const DbError&) {
+        return true;
+    }
+}
+
 bool Recordset::findFrom(std::string_view criterion, long start, int step)
 {
     requireOpen();
     JetCriterion test = JetCriterion::parse(
         criterion, [this](std::string_view q, std::string_view n) { return findColumn(q, n); });
     m_noMatch = true;
+    bool probed = false;
     for (long i = start; i >= 0; i += step) {
+        if (!probed && static_cast<size_t>(i) >= m_rows.size() && !m_exhausted) {
+            probed = true;
+            if (!anyRowMatches(criterion))
+                break;
+        }
         if (!ensureRow(static_cast<size_t>(i)))
             break;
         if (test.matches(m_rows[static_cast<size_t>(i)].values)) {

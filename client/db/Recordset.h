@@ -94,6 +94,7 @@ private:
     int columnIndex(std::string_view name) const;
     Variant toVariant(const Column& column, const StoredValue& value) const;
     bool findFrom(std::string_view criterion, long start, int step);
+    bool anyRowMatches(std::string_view criterion);
     void writeEdit();
     void writeNew();
     std::optional<Row> reloadRow(size_t tableIndex, long long rowid);

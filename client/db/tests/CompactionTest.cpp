@@ -14,16 +14,16 @@ using kiro::db::test::OpenCatalogue;
 
 namespace {
 
-class RecordingView : public CompactionView {
+class RecordingView : public kiro::app::Prompt, public CompactionProgress {
 public:
     bool answer = true;
     std::vector<std::string> events;
-    bool confirm(const std::string& q) override
+    void message(const std::string& t, const std::string&) override { events.push_back("msg:" + t); }
+    kiro::app::PromptAnswer question(const std::string& q, const std::string& first, const std::string& second) override
     {
-        events.push_back("ask:" + q);
-        return answer;
+        events.push_back("ask:" + q + "[" + first + "|" + second + "]");
+        return answer ? kiro::app::PromptAnswer::First : kiro::app::PromptAnswer::Second;
     }
-    void message(const std::string& t) override { events.push_back("msg:" + t); }
     void setBusy(bool b) override { events.push_back(b ? "busy" : "idle"); }
     void showProgress(const std::string& t) override { events.push_back("show:" + t); }
     void setStatus(const std::string& s) override { events.push_back("status:" + s); }
@@ -64,7 +64,7 @@ TEST(Compaction, CompactsKeepsThePasswordAndReopens)
     CompactFixture f;
     RecordingView view;
     const auto before = std::filesystem::file_size(f.file());
-    EXPECT_EQ(CompactDatabase(f.db, view), CompactionResult::Compacted);
+    EXPECT_EQ(CompactDatabase(f.db, view, view), CompactionResult::Compacted);
     EXPECT_LT(std::filesystem::file_size(f.file()), before);
     EXPECT_TRUE(f.db.isOpen());
     EXPECT_TRUE(f.holdsData());
@@ -73,7 +73,7 @@ TEST(Compaction, CompactsKeepsThePasswordAndReopens)
     CatalogueDb wrong("x");
     EXPECT_FALSE(wrong.open(f.file()));
     const std::vector<std::string> expected = {
-        "ask:データベースを最適化して、\nファイルサイズを小さくします。\nよろしいですか？", "busy",
+        "ask:データベースを最適化して、\nファイルサイズを小さくします。\nよろしいですか？[OK|キャンセル]", "busy",
         "show:データベースを最適化中...", "status:データベースクローズ中...", "status:最適化実行中... このままでお待ちください。",
         "status:最適化終了処理中...", "status:データベースオープン中...", "hide", "msg:最適化処理は正常に終了しました。", "hide",
         "idle"};
@@ -85,13 +85,13 @@ TEST(Compaction, CancelAndCloseFailure)
     CompactFixture f;
     RecordingView view;
     view.answer = false;
-    EXPECT_EQ(CompactDatabase(f.db, view), CompactionResult::Cancelled);
+    EXPECT_EQ(CompactDatabase(f.db, view, view), CompactionResult::Cancelled);
     EXPECT_EQ(view.events.size(), 1u);
     EXPECT_TRUE(f.db.isOpen());
 
     view.answer = true;
     f.db.close();
-    EXPECT_EQ(CompactDatabase(f.db, view), CompactionResult::CloseFailed);
+    EXPECT_EQ(CompactDatabase(f.db, view, view), CompactionResult::CloseFailed);
     EXPECT_EQ(view.lastMessage(), "データベースに問題があります。\n最適化はできませんでした。");
     EXPECT_EQ(view.events.back(), "idle");
     EXPECT_TRUE(f.holdsData());
@@ -108,7 +108,7 @@ TEST(Compaction, EveryFailureLeavesTheOriginalWhenItCanBeRestored)
         RecordingView view;
         CompactionSteps steps = CompactionSteps::standard();
         steps.compact = failingCompact;
-        EXPECT_EQ(CompactDatabase(f.db, view, steps), CompactionResult::FailedKeptOriginal);
+        EXPECT_EQ(CompactDatabase(f.db, view, view, steps), CompactionResult::FailedKeptOriginal);
         EXPECT_EQ(view.lastMessage(), "最適化に失敗しました。\nデータベースは元のままです。\nハードディスクの空き容量を\n増やして、もう一度\n実行してみてください。");
         EXPECT_TRUE(f.db.isOpen());
         EXPECT_TRUE(f.holdsData());
@@ -131,7 +131,7 @@ TEST(Compaction, EveryFailureLeavesTheOriginalWhenItCanBeRestored)
             std::ifstream in(f.file(), std::ios::binary);
             return std::string(std::istreambuf_iterator<char>(in), {});
         }();
-        EXPECT_EQ(CompactDatabase(f.db, view, steps), CompactionResult::FailedNotReopened);
+        EXPECT_EQ(CompactDatabase(f.db, view, view, steps), CompactionResult::FailedNotReopened);
         EXPECT_EQ(view.lastMessage(), "最適化に失敗しました。\n元のファイルをオープンできません。");
         EXPECT_FALSE(f.db.isOpen());
         std::ofstream(f.file(), std::ios::binary | std::ios::trunc) << original;
@@ -146,7 +146,7 @@ TEST(Compaction, EveryFailureLeavesTheOriginalWhenItCanBeRestored)
         steps.rename = [&](const std::filesystem::path& from, const std::filesystem::path& to) {
             return from.filename() == "$$KIRO$$.BAK" ? false : rename(from, to);
         };
-        EXPECT_EQ(CompactDatabase(f.db, view, steps), CompactionResult::FailedNotRestored);
+        EXPECT_EQ(CompactDatabase(f.db, view, view, steps), CompactionResult::FailedNotRestored);
         EXPECT_EQ(view.lastMessage(), "最適化に失敗しました。\nファイルを元に戻せませんでした。");
         EXPECT_TRUE(f.exists("$$KIRO$$.BAK"));
         EXPECT_FALSE(f.exists("$$KIRO$$.MDB"));
@@ -161,7 +161,7 @@ TEST(Compaction, EveryFailureLeavesTheOriginalWhenItCanBeRestored)
         steps.rename = [&](const std::filesystem::path& from, const std::filesystem::path& to) {
             return from.filename() == "$$KIRO$$.MDB" ? false : rename(from, to);
         };
-        EXPECT_EQ(CompactDatabase(f.db, view, steps), CompactionResult::FailedKeptOriginal);
+        EXPECT_EQ(CompactDatabase(f.db, view, view, steps), CompactionResult::FailedKeptOriginal);
         EXPECT_TRUE(f.holdsData());
         EXPECT_FALSE(f.exists("$$KIRO$$.MDB"));
     }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -206,4 +207,24 @@ TEST_F(PendingUpdatesTest, FailuresThatStopTheRun)
     EXPECT_FALSE(pathUnder(c.dir.path(), "/etc/passwd"));
     EXPECT_FALSE(pathUnder(c.dir.path(), "C:\\WINDOWS"));
     EXPECT_EQ(*pathUnder(c.dir.path(), ""), c.dir.path());
+}
+
+TEST_F(PendingUpdatesTest, AppliesARealLzhArchive)
+{
+    // Build the archive with the jlha tool as the forum would deliver it.
+    const auto work = c.dir / "work";
+    std::filesystem::create_directory(work);
+    writeFile(work / "$KrDBUPD.SQL", kiro::cp932::fromUtf8("INSERT INTO ジャンルマスタ VALUES ('010', '042', 'ＬＺＨ');\r\n"));
+    const std::string command = "cd '" + work.string() + "' && jlha a ../UPD.LZH '$KrDBUPD.SQL' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0 || !std::filesystem::exists(c.dir / "UPD.LZH"))
+        GTEST_SKIP() << "jlha is not installed";
+    c.db.execute("INSERT INTO アップデートテーブル (アップデートコード, アップデートタイプ, モジュールコード, ダウンロード済みフラグ, "
+                 "アップデートフラグ) VALUES ('0060', 'D', 'M1', 1, 0)");
+    c.db.execute("INSERT INTO アップデートアドレステーブル VALUES ('0060', 'D', 'M1', '1,1', 'UPD.LZH', '%KIRO%')");
+    EXPECT_EQ(ApplyPendingUpdates(c.db, UpdateEnvironment::standard(c.dir.path())), 0);
+    EXPECT_EQ(flag("0060"), "1");
+    EXPECT_EQ(count(c.db, "ジャンル名='ＬＺＨ'"), 1);
+    EXPECT_EQ(readAll(c.dir / "SqlError.Log"), "Execute SQL#1-->Success.\r\n");
+    EXPECT_FALSE(std::filesystem::exists(c.dir / "UPD.LZH"));
+    EXPECT_FALSE(std::filesystem::exists(c.dir / "$KRDBUPD.SQL"));
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kiro::db {
+
+class CatalogueDb;
+
+struct SampleOptions {
+    int products = 2000;     // course 10 products; course 50 gets a tenth as many sets and singles
+    std::uint64_t seed = 1;
+};
+
+struct SampleSummary {
+    int course10 = 0;
+    int course50 = 0; // sets, their songs and single products
+    int groupRows = 0;
+    int accessPoints = 0;
+};
+
+// Fills an empty catalogue with invented demo content: titles and singers
+// with half-width katakana readings, roman spellings and the index codes of
+// the reading-index tabs, genres, groups of both group modes, course 10
+// songs, course 50 sets with their songs, prices, data addresses, access
+// points with road types and classes. The same seed gives the same file
+// content. Throws DbError.
+SampleSummary writeSampleCatalogue(CatalogueDb& db, const SampleOptions& options);
+
+// The two-character index code of a reading or spelling: "00".."09" by the
+// first half-width katakana (あ..わ rows), "50".."57" by the first Latin
+// letter, "99" for anything else.
+const char* readingIndexCode(const char* text);
+
+} // namespace kiro::db
