@@ -78,6 +78,11 @@ void HostSession::waitUntil(const std::function<bool()> &done)
     app::WaitWithPump([&] { return done() || m_aborting; }, 0);
 }
 
+bool HostSession::stopping() const
+{
+    return m_aborting || app::quitRequested();
+}
+
 void HostSession::onSessionTick()
 {
     if (m_timeOutArmed && ++m_timeOutCount > m_currentTimeOut)
@@ -315,7 +320,7 @@ int HostSession::Run(bool logoutAfter, const ScriptStep *script, int defaultTime
     }
 
     waitUntil([this] { return !m_busy; });
-    if (m_busy && (m_aborting || app::quitRequested())) {
+    if (m_busy && stopping()) {
         // Shut-down ended the wait: leave nothing running behind.
         m_busy = false;
         m_failed = true;
@@ -376,7 +381,7 @@ void HostSession::runStep()
         m_pauseCount = 0;
         m_pauseDone = false;
         waitUntil([this] { return m_pauseDone; });
-        if (serial != m_flowSerial || m_aborting)
+        if (serial != m_flowSerial || stopping())
             return; // an outcome handled during the pause has moved the session on
     }
     if (same(step.command, kModemResetCommand))
@@ -625,7 +630,7 @@ void HostSession::handleBusy()
         setStatus(format("リダイアル待機中...あと%lld秒。", m_redialCountdown));
         waitUntil([this] { return m_redialWaitDone; });
     }
-    if (m_state == Disconnecting || m_aborting) {
+    if (m_state == Disconnecting || stopping()) {
         closePort();
         m_online = false;
         setState(Idle);

@@ -131,6 +131,8 @@ private:
     void startScript(const ScriptStep *script, int phase);
     bool runDailyCheck();
     void waitUntil(const std::function<bool()> &done);
+    // The application is quitting (or the engine is being destroyed): waits end early.
+    bool stopping() const;
     void handleTransferReport(int code, const std::string &text, std::int64_t value);
 
     CommPort &m_port;
