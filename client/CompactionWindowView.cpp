@@ -1,6 +1,5 @@
 #include "client/CompactionWindowView.h"
 
-#include "client/app/Prompt.h"
 #include "client/ui/CompactionProgress.h"
 
 #include <QApplication>
@@ -8,28 +7,15 @@
 
 namespace kiro::client {
 
-CompactionWindowView::CompactionWindowView(kiro::app::Prompt& prompt, QWidget* menu)
-    : m_prompt(prompt)
-    , m_menu(menu)
+CompactionWindowView::CompactionWindowView(QWidget* menu)
+    : m_menu(menu)
 {
 }
 
 CompactionWindowView::~CompactionWindowView() = default;
 
-bool CompactionWindowView::confirm(const std::string& question)
-{
-    return m_prompt.question(question) == kiro::app::PromptAnswer::First;
-}
-
-void CompactionWindowView::message(const std::string& text)
-{
-    m_prompt.message(text);
-}
-
 void CompactionWindowView::setBusy(bool busy)
 {
-    // The menu marks itself busy while any entry runs; here the menu only
-    // must not take input while the files are moved.
     if (m_menu)
         m_menu->setEnabled(!busy);
 }
@@ -37,22 +23,22 @@ void CompactionWindowView::setBusy(bool busy)
 void CompactionWindowView::showProgress(const std::string&)
 {
     // The notice's own text ("データベースを最適化中...") is fixed.
-    m_progress = std::make_unique<CompactionProgress>(m_menu);
-    m_progress->show();
+    m_notice = std::make_unique<::CompactionProgress>(m_menu);
+    m_notice->show();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void CompactionWindowView::setStatus(const std::string& status)
 {
-    if (m_progress)
-        m_progress->setStatus(QString::fromStdString(status));
+    if (m_notice)
+        m_notice->setStatus(QString::fromStdString(status));
 }
 
 void CompactionWindowView::hideProgress()
 {
-    if (m_progress)
-        m_progress->hide();
-    m_progress.reset();
+    if (m_notice)
+        m_notice->hide();
+    m_notice.reset();
 }
 
 } // namespace kiro::client

@@ -1,6 +1,5 @@
 #include "client/ProgramServices.h"
 
-#include "archive/LzhExtract.h"
 #include "client/CompactionWindowView.h"
 #include "client/app/Prompt.h"
 #include "client/app/Settings.h"
@@ -89,13 +88,8 @@ void ProgramServices::afterDatabaseOpened()
     const kiro::db::MailNumbers numbers = kiro::db::recomputeMailNumbers(*m_db);
     m_settings.ReadMailNo = numbers.readMailNo;
     m_settings.WriteMailNo = numbers.writeMailNo;
-    kiro::db::UpdateEnvironment environment;
-    environment.installFolder = m_folders.installFolder;
-    environment.extract = [](const std::filesystem::path& archive, const std::filesystem::path& folder) {
-        return kiro::LzhExtractAll(archive, folder);
-    };
     // An update that fails stays pending for the next start; nothing to tell.
-    kiro::db::ApplyPendingUpdates(*m_db, environment);
+    kiro::db::ApplyPendingUpdates(*m_db, kiro::db::UpdateEnvironment::standard(m_folders.installFolder));
 }
 
 bool ProgramServices::setupIsOK() const
@@ -145,8 +139,8 @@ bool ProgramServices::maintenanceEntryAvailable(int index) const
 void ProgramServices::runMaintenanceEntry(int index, QWidget* menu)
 {
     if (index == MaintenanceMenu::CompactEntry && m_db) {
-        CompactionWindowView view(m_prompt, menu);
-        kiro::db::CompactDatabase(*m_db, view);
+        CompactionWindowView view(menu);
+        kiro::db::CompactDatabase(*m_db, m_prompt, view);
     }
 }
 
