@@ -1,5 +1,7 @@
 #include "client/ui/CaptionlessDialog.h"
 
+#include <QAbstractButton>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -43,4 +45,18 @@ void CaptionlessDialog::mouseReleaseEvent(QMouseEvent* event)
 {
     m_dragging = false;
     QDialog::mouseReleaseEvent(event);
+}
+
+void CaptionlessDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // A focused button takes Return itself; otherwise button 1 does.
+        auto* focused = qobject_cast<QAbstractButton*>(focusWidget());
+        auto* button = focused ? focused : findChild<QAbstractButton*>(QStringLiteral("1"), Qt::FindDirectChildrenOnly);
+        if (button && button->isEnabled() && button->isVisible()) {
+            button->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }

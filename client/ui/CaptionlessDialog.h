@@ -16,6 +16,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Return presses button 1 (the dialog's OK), as the default button would.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPoint m_dragOffset;

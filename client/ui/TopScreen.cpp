@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -208,4 +209,13 @@ void TopScreen::onExit()
 {
     m_services.stopMusic();
     accept();
+}
+
+void TopScreen::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    CaptionlessDialog::keyPressEvent(event);
 }

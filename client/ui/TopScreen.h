@@ -57,6 +57,10 @@ signals:
     void sessionTicked(quint32 ticks);
     void fastTick();
 
+protected:
+    // Escape must not close the main window: only "終了" ends the program.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void createButtons();
     void onSongBook();

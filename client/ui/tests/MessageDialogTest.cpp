@@ -6,6 +6,8 @@
 #include "client/ui/MessageDialog.h"
 #include "client/ui/PictureButton.h"
 
+#include <QKeyEvent>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -79,4 +81,16 @@ TEST(MessageDialogs, DialogPromptShowsTheRealDialogs)
     });
     prompt.message("通信設定を行ってください。");
     EXPECT_EQ(seenText, "通信設定を行ってください。");
+}
+
+TEST(MessageDialogs, ReturnPressesButtonOne)
+{
+    kiro::uitest::app();
+    ConfirmDialog confirm(QStringLiteral("よろしいですか？"));
+    kiro::uitest::whenModalOpens([](QDialog* d) {
+        d->setFocus();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(d, &press);
+    });
+    EXPECT_EQ(confirm.exec(), QDialog::Accepted);
 }

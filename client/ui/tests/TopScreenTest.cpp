@@ -7,6 +7,7 @@
 #include "client/ui/SplashWindow.h"
 #include "client/ui/TopScreen.h"
 
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -193,4 +194,21 @@ TEST(MaintenanceMenu, EnterWithNothingSelectedAsksForAChoice)
 
     // An entry whose screen the program does not have yet is greyed and does nothing.
     EXPECT_FALSE(list->item(4)->flags() & Qt::ItemIsEnabled);
+}
+
+TEST(TopScreen, EscapeDoesNotEndTheProgram)
+{
+    kiro::uitest::app();
+    QTemporaryDir dir;
+    FakeServices services;
+    services.folder = dir.path();
+    ScriptedPrompt prompt;
+    TopScreen top(services, prompt);
+    ASSERT_TRUE(top.startUp());
+    top.open();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&top, &escape);
+    EXPECT_TRUE(top.isVisible());
+    button(&top, "1414")->click();
+    EXPECT_FALSE(top.isVisible());
 }
