@@ -2,6 +2,7 @@
 // folder holding sysfile/, karaoke/, InfoText/, MAIL/ and CDEx/); the
 // Windows directory with KIROL.INI is $KIRO_WINDIR.
 #include "client/KiroApplication.h"
+#include "client/ui/AppIcon.h"
 #include "common/WinPaths.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kiro"));
+    QApplication::setWindowIcon(kiro::ui::kiroIcon());
     kiro::client::useJapaneseFont();
     kiro::client::runKiro(kiro::winpaths::windowsDirectory());
     return 0;

@@ -1,5 +1,6 @@
 #include "client/ui/TopScreen.h"
 
+#include "client/ui/AppIcon.h"
 #include "client/ui/FirstRunDialog.h"
 #include "client/ui/MainWindowServices.h"
 #include "client/ui/MaintenanceMenu.h"
@@ -45,6 +46,7 @@ TopScreen::TopScreen(MainWindowServices& services, kiro::app::Prompt& prompt, QW
     , m_fastTimer(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("通信カラオケKIROLite"));
+    setWindowIcon(kiro::ui::kiroIcon());
     setFixedSize(Width, Height);
     m_sessionTimer->setObjectName(QString::number(SessionTimerId));
     m_sessionTimer->setInterval(SessionTimerMs);

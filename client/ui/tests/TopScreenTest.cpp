@@ -115,6 +115,7 @@ TEST(TopScreen, ButtonsTimersAndExit)
     ScriptedPrompt prompt;
     TopScreen top(services, prompt);
     EXPECT_EQ(top.windowTitle(), "通信カラオケKIROLite");
+    EXPECT_FALSE(top.windowIcon().isNull());
     const char* ids[] = {"1410", "1413", "1415", "1411", "1414"};
     const char* labels[] = {"カラオケ歌本", "メンテナンス", "お知らせ", "ヘルプ", "終了"};
     for (int i = 0; i < 5; ++i) {
