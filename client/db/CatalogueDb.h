@@ -6,8 +6,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kiro::db {
+
+class Recordset;
 
 // The client's workspace and database object: one per process, main thread
 // only. Operations that raise engine errors throw DbError; the ones whose
@@ -53,6 +56,12 @@ public:
     static const char* schemaSql();
 
 private:
+    friend class Recordset;
+    void attach(Recordset* recordset);
+    void detach(Recordset* recordset);
+    void closeRecordsets();
+
+    std::vector<Recordset*> m_recordsets; // open record sets; closed with the database
     std::string m_password;
     std::filesystem::path m_file;
     std::shared_ptr<Connection> m_connection;

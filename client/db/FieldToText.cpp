@@ -58,7 +58,10 @@ std::string currencyText(std::int64_t scaled)
 {
     const bool negative = scaled < 0;
     const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
-    std::string text = (negative ? "-" : "") + std::to_string(magnitude / 10000);
+    std::string text;
+    if (negative)
+        text.push_back('-');
+    text += std::to_string(magnitude / 10000);
     unsigned fraction = static_cast<unsigned>(magnitude % 10000);
     if (fraction != 0) {
         char digits[8];

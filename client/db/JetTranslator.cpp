@@ -445,7 +445,86 @@ JetStatement translateDdl(const Tokens& t)
     return st;
 }
 
+bool isDateColumn(const std::vector<ColumnInfo>& columns, std::string_view name)
+{
+    for (const ColumnInfo& c : columns)
+        if (equalsIgnoreCase(c.name, name))
+            return c.isDate;
+    return false;
+}
+
+void toStoredDate(SqlToken& token)
+{
+    if (token.kind != SqlToken::Kind::String)
+        return;
+    if (auto date = parseDateText(token.text, DateOrder::YearFirst))
+        token.text = formatDateStorage(*date);
+}
+
+// Rewrites text literals bound for date columns into stored dates.
+void convertDateLiterals(Tokens& t, const ColumnCatalog& catalog)
+{
+    if (t.size() < 4)
+        return;
+    if (t[0].isWord("INSERT") && t[1].isWord("INTO") && t[2].isIdentifier()) {
+        const auto columns = catalog(t[2].text);
+        if (columns.empty())
+            return;
+        std::vector<std::string> targets;
+        size_t i = 3;
+        if (t[i].isPunct("(")) {
+            size_t close = i + 1;
+            while (close < t.size() && !t[close].isPunct(")"))
+                ++close;
+            for (auto [b, e] : splitTopLevel(t, i + 1, close))
+                targets.push_back(t[e - 1].text);
+            i = close + 1;
+        } else {
+            for (const ColumnInfo& c : columns)
+                targets.push_back(c.name);
+        }
+        if (i + 1 >= t.size() || !t[i].isWord("VALUES") || !t[i + 1].isPunct("("))
+            return;
+        size_t close = i + 2;
+        int depth = 0;
+        for (; close < t.size(); ++close) {
+            if (t[close].isPunct("("))
+                ++depth;
+            else if (t[close].isPunct(")") && depth-- == 0)
+                break;
+        }
+        auto values = splitTopLevel(t, i + 2, close);
+        for (size_t k = 0; k < values.size() && k < targets.size(); ++k)
+            if (values[k].second - values[k].first == 1 && isDateColumn(columns, targets[k]))
+                toStoredDate(t[values[k].first]);
+        return;
+    }
+    if (t[0].isWord("UPDATE") && t[1].isIdentifier() && t[2].isWord("SET")) {
+        const auto columns = catalog(t[1].text);
+        if (columns.empty())
+            return;
+        const size_t whereAt = findTopLevel(t, 3, t.size(), {"WHERE"});
+        for (auto [b, e] : splitTopLevel(t, 3, whereAt)) {
+            size_t eq = b;
+            while (eq < e && !t[eq].isPunct("="))
+                ++eq;
+            if (eq > b && eq + 2 == e && isDateColumn(columns, t[eq - 1].text))
+                toStoredDate(t[eq + 1]);
+        }
+    }
+}
+
+JetStatement translateTokens(Tokens tokens, bool withRowids);
+
 } // namespace
+
+JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog)
+{
+    Tokens tokens = tokenizeJet(jetSql);
+    if (catalog)
+        convertDateLiterals(tokens, catalog);
+    return translateTokens(std::move(tokens), false);
+}
 
 std::string rowidColumnName(size_t index) { return "__kiro_rowid_" + std::to_string(index); }
 
@@ -492,7 +571,13 @@ std::string jetLikePattern(std::string_view pattern, bool& needsEscape)
 
 JetStatement translateJet(std::string_view jetSql, bool withRowids)
 {
-    Tokens tokens = tokenizeJet(jetSql);
+    return translateTokens(tokenizeJet(jetSql), withRowids);
+}
+
+namespace {
+
+JetStatement translateTokens(Tokens tokens, bool withRowids)
+{
     // The statement may end with ";"; nothing may follow it.
     for (size_t i = 0; i < tokens.size(); ++i) {
         if (tokens[i].isPunct(";")) {
@@ -523,5 +608,7 @@ JetStatement translateJet(std::string_view jetSql, bool withRowids)
         return translateDdl(tokens);
     fail(3129, "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
 }
+
+} // namespace
 
 } // namespace kiro::db

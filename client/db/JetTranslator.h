@@ -2,6 +2,7 @@
 
 #include "client/db/SqlTokenizer.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,19 @@ std::string rowidColumnName(size_t index);
 // With `withRowids` a SELECT whose rows are base rows gets one hidden rowid
 // column per FROM table. Throws DbError on a statement it cannot read.
 JetStatement translateJet(std::string_view jetSql, bool withRowids = false);
+
+// The columns of a table in order, each with whether it holds dates; empty
+// for an unknown table.
+struct ColumnInfo {
+    std::string name;
+    bool isDate = false;
+};
+using ColumnCatalog = std::function<std::vector<ColumnInfo>(std::string_view table)>;
+
+// As above; with a catalogue, a text literal written into a date column by
+// INSERT ... VALUES or UPDATE ... SET is stored as a date, as the engine
+// converted it ("98/12/01" -> "1998-12-01 00:00:00").
+JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog);
 
 // Turns a Jet LIKE pattern into a SQLite one; `needsEscape` tells whether an
 // ESCAPE '\' clause must follow.

@@ -62,7 +62,13 @@ StoredValue readCell(sqlite3_stmt* stmt, int index)
 
 Recordset::Recordset(CatalogueDb& db) : m_db(db) {}
 
-Recordset::~Recordset() = default;
+Recordset::~Recordset() { close(); }
+
+void Recordset::readToEnd()
+{
+    if (m_open)
+        fetchAll();
+}
 
 void Recordset::requireOpen() const
 {
@@ -78,7 +84,7 @@ void Recordset::open(std::string_view jetSelect, int options)
         throw DbError(3219, "Invalid operation: a record set needs a SELECT statement.");
     m_connection = m_db.connection();
     m_statementText = std::string(jetSelect);
-    m_options = options;
+    m_db.attach(this);
     m_statement = std::make_unique<Statement>(m_connection, m_translated.sql);
     sqlite3_stmt* stmt = m_statement->get();
     const int total = sqlite3_column_count(stmt);
@@ -118,6 +124,8 @@ void Recordset::execute()
 
 void Recordset::close()
 {
+    if (m_open || m_connection)
+        m_db.detach(this);
     m_statement.reset();
     m_connection.reset();
     m_columns.clear();
@@ -384,8 +392,13 @@ Variant Recordset::fieldValue(int index)
 bool Recordset::anyRowMatches(std::string_view criterion)
 {
     // The engine answers from its indexes what walking the rows would learn
-    // only at the end. Only a criterion it understands is asked.
+    // only at the end. Only LIKE criteria are asked: the engine compares text
+    // with "=" and "<" case-sensitively where Jet does not, so its "no" could
+    // be wrong for those.
     try {
+        for (const SqlToken& t : tokenizeJet(criterion))
+            if (t.kind == SqlToken::Kind::Punct && t.text != "(" && t.text != ")" && t.text != "." && t.text != "*")
+                return true;
         const std::string probe = translateJet("SELECT 1 FROM kiro_find WHERE " + std::string(criterion)).sql;
         const std::string from = "FROM kiro_find";
         const size_t at = probe.find(from);

@@ -70,6 +70,9 @@ public:
     void deleteCurrent();
 
     bool isUpdatable() const { return m_updatable; }
+    // Takes every remaining row from the engine, so the engine holds no
+    // cursor for this record set any more.
+    void readToEnd();
 
 private:
     struct Column {
@@ -104,7 +107,6 @@ private:
     std::unique_ptr<Statement> m_statement;
     std::string m_statementText;
     JetStatement m_translated;
-    int m_options = kNone;
     bool m_open = false;
     bool m_updatable = false;
     std::vector<Column> m_columns;

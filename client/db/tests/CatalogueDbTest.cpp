@@ -80,3 +80,20 @@ TEST(CatalogueDb, ExecuteCountsRowsAndRefusesSelect)
         EXPECT_EQ(e.code(), 1);
     }
 }
+
+TEST(CatalogueDb, TextWrittenIntoDateColumnsIsStoredAsADate)
+{
+    OpenCatalogue c;
+    c.db.execute("INSERT INTO アップデートテーブル (アップデートコード, アップデートタイプ, モジュールコード, リリース日付) "
+                 "VALUES ('1', 'D', 'M', '98/03/01')");
+    c.db.execute("INSERT INTO アップデートテーブル VALUES ('2', 'P', 'M', '7', '1998/11/20 10:30', 'E', '', '', 0, 0)");
+    c.db.execute("INSERT INTO アップデートテーブル (アップデートコード, アップデートタイプ, モジュールコード, リリース日付) "
+                 "VALUES ('3', 'P', 'M', #2/1/99#)");
+    c.db.execute("UPDATE アップデートテーブル SET アップデートテーブル.リリース日付 = '97/12/31 23:59:59' WHERE アップデートコード = '1'");
+    Recordset rs(c.db);
+    rs.open("SELECT アップデートコード, リリース日付 FROM アップデートテーブル ORDER BY リリース日付 DESC");
+    std::string order;
+    for (; !rs.isEOF(); rs.moveNext())
+        order += FieldToText(rs.fieldValue("アップデートコード")) + "=" + FieldToText(rs.fieldValue("リリース日付")) + " ";
+    EXPECT_EQ(order, "3=99/02/01 2=98/11/20 1=97/12/31 ");
+}

@@ -199,3 +199,47 @@ TEST(Recordset, DataAddressesSortByTheirNumbers)
         order += FieldToText(rs.fieldValue("データアドレス")) + " ";
     EXPECT_EQ(order, "3,9 3,12 12,345 100,1 ");
 }
+
+TEST(Recordset, LivesWithinItsDatabase)
+{
+    Catalogue c;
+    Recordset rs(c.db);
+    rs.open(kProducts);
+    EXPECT_EQ(rs.recordCount(), 1);
+    // A script may change the schema while a record set is part-way.
+    c.db.execute("CREATE INDEX 追加索引 ON 商品マスタ (単価２);");
+    c.db.execute("DROP INDEX 追加索引;");
+    EXPECT_EQ(rs.recordCount(), 4);
+    rs.moveNext();
+    EXPECT_EQ(FieldToText(rs.fieldValue("商品コード")), "K3");
+    EXPECT_EQ(c.db.close(), 0);
+    EXPECT_FALSE(rs.isOpen()) << "closing the database closes its record sets";
+    EXPECT_THROW(rs.moveNext(), DbError);
+    EXPECT_THROW(rs.open(kProducts), DbError);
+}
+
+TEST(Recordset, FindsRowsNotYetReadFromTheEngine)
+{
+    Catalogue c;
+    for (int i = 0; i < 300; ++i)
+        c.db.execute(fillStatement("INSERT INTO 商品マスタ (コースコード, 商品コード, 商品名読み) VALUES ('010', 'X%d', 'ｱ%03d')", {i, i}));
+    auto fresh = [&](Recordset& rs) { rs.open("SELECT * FROM 商品マスタ ORDER BY 商品名読み, 商品コード"); };
+    {
+        Recordset rs(c.db);
+        fresh(rs);
+        EXPECT_TRUE(rs.findFirst("商品名読み like 'ﾊ*'"));
+        EXPECT_EQ(FieldToText(rs.fieldValue("商品コード")), "K4");
+    }
+    {
+        Recordset rs(c.db);
+        fresh(rs);
+        EXPECT_FALSE(rs.findNext("商品名読み like 'ﾎ*'"));
+        EXPECT_EQ(rs.absolutePosition(), 0);
+        EXPECT_LT(rs.recordCount(), 300) << "a miss the engine rules out reads no further rows";
+    }
+    {
+        Recordset rs(c.db);
+        fresh(rs);
+        EXPECT_TRUE(rs.findFirst("商品コード=\"x299\"")) << "text compares without regard to case";
+    }
+}

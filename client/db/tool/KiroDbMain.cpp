@@ -79,13 +79,19 @@ int query(const std::string& path, const std::string& sql, const std::string& pa
     Recordset rs(db);
     rs.open(sql, Recordset::kReadOnly);
     std::string line;
-    for (int i = 0; i < rs.fieldCount(); ++i)
-        line += (i ? "\t" : "") + rs.fieldName(i);
+    for (int i = 0; i < rs.fieldCount(); ++i) {
+        if (i)
+            line.push_back('\t');
+        line += rs.fieldName(i);
+    }
     std::cout << line << "\n";
     for (; !rs.isEOF(); rs.moveNext()) {
         line.clear();
-        for (int i = 0; i < rs.fieldCount(); ++i)
-            line += (i ? "\t" : "") + FieldToText(rs.fieldValue(i));
+        for (int i = 0; i < rs.fieldCount(); ++i) {
+            if (i)
+                line.push_back('\t');
+            line += FieldToText(rs.fieldValue(i));
+        }
         std::cout << line << "\n";
     }
     return 0;

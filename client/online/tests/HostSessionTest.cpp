@@ -109,7 +109,7 @@ protected:
         settings.userId = "ABC01234";
         settings.password = "secret";
         session->setSettings(settings);
-        session->setTickInterval(std::chrono::milliseconds(40));
+        session->setTickInterval(std::chrono::milliseconds(60));
     }
     void TearDown() override
     {
@@ -362,7 +362,7 @@ TEST_F(HostSessionTest, ButtonDuringFailureWaitAndLogout)
     settings.userId = "ABC01234";
     settings.password = "secret";
     other.setSettings(settings);
-    other.setTickInterval(std::chrono::milliseconds(40));
+    other.setTickInterval(std::chrono::milliseconds(60));
 
     const ScriptStep failing[] = {{kStepSend, "go top\r", 0, {{kPrompt.c_str(), 1, "メニューで失敗"}}}, {}};
     other.ShowProgress(false);

@@ -65,7 +65,7 @@ public:
     }
     std::filesystem::path path(const std::string &name) const { return m_root / name; }
 
-    LinkResult run(const std::string &arguments, int tickMs = 50)
+    LinkResult run(const std::string &arguments, int tickMs = 80)
     {
         EXPECT_EQ(app::SaveSettings(settings, windir()), "");
         const std::string command = "cd '" + install().string() + "' && timeout 120 '" KIRO_BIN_DIR "/kiro-link' --windir '" +
