@@ -84,6 +84,9 @@ std::optional<std::string> apply(const std::string &key, const std::string &valu
         config.contentDir = value;
         return std::nullopt;
     }
+    bool known = false;
+    if (auto error = applyTransferSetting(key, value, config.transfer, known); known)
+        return error;
     return "unknown setting: " + key;
 }
 
@@ -141,7 +144,8 @@ std::string usage()
 {
     return "usage: kiro-hostsim [--port N] [--road 5|7] [--member ID:PASSWORD]...\n"
            "                    [--logged-in ID]... [--idle-warn SECONDS] [--idle-drop SECONDS]\n"
-           "                    [--content DIR] [--config FILE]\n";
+           "                    [--content DIR] [--config FILE]\n" +
+           transferUsage();
 }
 
 } // namespace kiro::hostsim

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/hostsim/TransferService.h"
+
 #include <chrono>
 #include <map>
 #include <optional>
@@ -19,6 +21,7 @@ struct HostConfig {
     std::chrono::milliseconds idleWarn{0};      // 0 = never warn
     std::chrono::milliseconds idleDrop{120000}; // after the warning
     std::string contentDir;
+    TransferSettings transfer; // B Plus: the host's parameters, line faults
 };
 
 // Reads "key = value" lines ('#' and ';' start comments). Keys: port, road,

@@ -52,8 +52,8 @@ HostService::HostService(const HostConfig &config, Clock::time_point now)
 HostService::Reply HostService::start()
 {
     if (m_state == State::Login)
-        return {"\r\nNIFTY Access Network\r\n\r\nLogin:", false};
-    return {kHostName, false};
+        return {"\r\nNIFTY Access Network\r\n\r\nLogin:", false, std::nullopt};
+    return {kHostName, false, std::nullopt};
 }
 
 HostService::Reply HostService::input(std::string_view bytes, Clock::time_point now)
@@ -161,6 +161,19 @@ void HostService::line(const std::string &text, Reply &reply)
         }
         return;
     case State::Main:
+        // File names keep the case the caller typed.
+        if (auto request = parseTransferCommand(text)) {
+            const bool known = plainFileName(request->file) &&
+                               (!request->download ||
+                                std::filesystem::is_regular_file(std::filesystem::path(m_config.contentDir) / request->file));
+            if (!known) {
+                reply.text += sj("ファイルが見つかりません。") + "\r\n" + sj("＞");
+            } else {
+                reply.text += sj(request->download ? "－ダウンロード開始－" : "－アップロード開始－") + "\r\n";
+                reply.transfer = *request;
+            }
+            return;
+        }
         mainCommand(command, reply);
         return;
     case State::Closed:

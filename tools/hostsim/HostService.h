@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/hostsim/HostConfig.h"
+#include "tools/hostsim/TransferService.h"
 
 #include <chrono>
 #include <optional>
@@ -20,6 +21,8 @@ public:
     struct Reply {
         std::string text;   // code page 932
         bool close = false; // hang up after sending the text
+        // A B Plus transfer to run once the text has gone out.
+        std::optional<TransferRequest> transfer;
     };
 
     HostService(const HostConfig &config, Clock::time_point now);

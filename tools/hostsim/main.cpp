@@ -86,6 +86,22 @@ void say(Caller &caller, const HostService::Reply &reply)
     caller.pending += TelnetCodec::encode(reply.text);
 }
 
+// A B Plus transfer holds the caller's line until it ends (other callers
+// wait meanwhile), then the main prompt comes back.
+bool transfer(Caller &caller, const TransferRequest &request, const HostConfig &config)
+{
+    while (!caller.pending.empty()) {
+        if (!flush(caller))
+            return false;
+        pollfd p{caller.fd, POLLOUT, 0};
+        ::poll(&p, 1, 1000);
+    }
+    std::printf("[#%d] %s\n", caller.number,
+                runTransfer(caller.fd, caller.telnet, request, config.transfer, config.contentDir).c_str());
+    say(caller, {kiro::cp932::fromUtf8("\r\n＞"), false, std::nullopt});
+    return flush(caller);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -162,7 +178,10 @@ int main(int argc, char **argv)
                     auto decoded = caller.telnet.decode(std::string_view(buffer, static_cast<std::size_t>(n)));
                     caller.pending += decoded.replies;
                     logLine(caller.number, "caller:", decoded.data);
-                    say(caller, caller.service->input(decoded.data, Clock::now()));
+                    const HostService::Reply reply = caller.service->input(decoded.data, Clock::now());
+                    say(caller, reply);
+                    if (reply.transfer)
+                        gone = !transfer(caller, *reply.transfer, config);
                 }
             }
             if (!gone)

@@ -2,6 +2,7 @@
 // the user's settings and prints the progress window as lines of text.
 #include "client/app/Prompt.h"
 #include "client/app/Settings.h"
+#include "client/online/BPlusTransferStarter.h"
 #include "client/online/CommPort.h"
 #include "client/online/HostSession.h"
 #include "client/online/SessionSettingsFrom.h"
@@ -9,6 +10,7 @@
 #include "tools/kiro-link/JobScript.h"
 #include "tools/kiro-link/LinkOptions.h"
 
+#include <algorithm>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -90,6 +92,17 @@ int main(int argc, char **argv)
         return 1;
     }
     session.setSettings(online::sessionSettingsFrom(settings, *online::systemRegistry()));
+    // Kind-4 steps run B Plus; each transfer ends with one report line.
+    online::BPlusTransferOptions transferOptions;
+    transferOptions.speedCode = online::BPlusTransferStarter::speedCodeFor(settings.RoadType);
+    online::BPlusTransferStarter transfers(port, transferOptions, [](const online::BPlusOutcome &o) {
+        const long long seconds = std::max<long long>(o.elapsedMs / 1000, 1);
+        std::printf("[transfer] %s %s: %lld bytes, %lld errors, %lld bytes/s, %s\n",
+                    o.download ? "download" : "upload", o.fileName.c_str(), static_cast<long long>(o.bytesInFile),
+                    static_cast<long long>(o.counters.sendErrors + o.counters.receiveErrors),
+                    static_cast<long long>(o.dataBytes) / seconds, o.message.c_str());
+    });
+    session.setTransferStarter(&transfers);
     session.setTickInterval(std::chrono::milliseconds(options.tickMs));
     session.setDailyCheck({
         [&settings] { return settings.LastLookVup; },
@@ -141,6 +154,7 @@ int main(int argc, char **argv)
                 if (auto text = job->capturedText(i))
                     std::printf("[capture %zu] %s\n", i, text->c_str());
     }
+    transfers.join();
     std::printf("result: %s\n", result == 0 ? "success" : "failure");
     port.Shutdown();
     return result;

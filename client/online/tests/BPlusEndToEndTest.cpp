@@ -1,0 +1,125 @@
+// kiro-link runs a job whose kind-4 step transfers a file with kiro-hostsim
+// over the TELNET virtual modem.
+#include "tools/hostsim/tests/HostSimProcess.h"
+#include "tools/kiro-link/tests/LinkFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+using kiro::testing::HostSimProcess;
+using kiro::testing::LinkFixture;
+using kiro::testing::LinkResult;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string randomBytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::string s(size, '\0');
+    for (char& c : s)
+        c = static_cast<char>(rng() & 0xFF);
+    return s;
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Sends the command, waits for the host's start line, then transfers into
+// or out of folder and waits for the main prompt that follows.
+std::string job(const std::string& command, const std::string& started, const fs::path& folder)
+{
+    return R"({"steps":[
+ {"kind":0,"timeout":true,"send":")" + command + R"(\r","outcomes":[
+   {"prompt":"@@TIMEOUT@@","verdict":1,"status":"no answer"},
+   {"prompt":"ファイルが見つかりません。","verdict":1,"status":"no such file"},
+   {"prompt":")" + started + R"(\r\n","verdict":0,"status":"transfer"}]},
+ {"kind":4,"atOnce":true,"send":")" + folder.string() + R"(/","outcomes":[
+   {"prompt":"＞","verdict":0,"status":"transfer over"}]}]})";
+}
+
+class BPlusEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fs::create_directories(m_link.path("content"));
+        fs::create_directories(m_link.path("local"));
+        m_link.phoneBook("Default", 0);
+    }
+
+    LinkResult run(const std::string& command, const std::string& started, std::vector<std::string> hostArgs)
+    {
+        std::vector<std::string> args{"--member", "ABC01234:secret", "--content", m_link.path("content").string(),
+                                      "--upload", m_link.path("uploaded").string(), "--bp-timeout", "3"};
+        args.insert(args.end(), hostArgs.begin(), hostArgs.end());
+        HostSimProcess host(args);
+        m_link.phoneBook("Default", host.port());
+        m_link.writeFile("job.json", job(command, started, m_link.path("local")));
+        return m_link.run("run '" + m_link.path("job.json").string() + "' --logout");
+    }
+
+    void put(const fs::path& path, const std::string& content)
+    {
+        std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
+    }
+
+    LinkFixture m_link;
+};
+
+} // namespace
+
+TEST_F(BPlusEndToEnd, DownloadsAFileWithEveryByteValue)
+{
+    std::string content = randomBytes(200000, 1);
+    for (int c = 0; c < 256; ++c)
+        content.push_back(static_cast<char>(c));
+    put(m_link.path("content") / "SONG.LZH", content);
+    const LinkResult r = run("DOWN SONG.LZH PROT:BPL", "－ダウンロード開始－", {});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(r.has("[transfer] download SONG.LZH: 200256 bytes")) << r.output;
+    EXPECT_TRUE(r.has("*** Transfer Complete ***"));
+    EXPECT_TRUE(r.has("ログアウト完了。"));
+    EXPECT_EQ(readFile(m_link.path("local") / "SONG.LZH"), content);
+}
+
+TEST_F(BPlusEndToEnd, UploadsWithTheHostsOwnParameters)
+{
+    const std::string content = randomBytes(70001, 2);
+    put(m_link.path("local") / "MAIL.TXT", content);
+    const LinkResult r =
+        run("UPL MAIL.TXT PROT:BPL", "－アップロード開始－", {"--bp-window", "0", "--bp-check", "0", "--bp-block", "2"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(r.has("[transfer] upload MAIL.TXT: 70001 bytes")) << r.output;
+    EXPECT_EQ(readFile(m_link.path("uploaded") / "MAIL.TXT"), content);
+
+    put(m_link.path("local") / "EMPTY.TXT", "");
+    const LinkResult empty = run("UPL EMPTY.TXT PROT:BPL", "－アップロード開始－", {});
+    EXPECT_EQ(empty.exitCode, 0) << empty.output;
+    EXPECT_TRUE(fs::exists(m_link.path("uploaded") / "EMPTY.TXT"));
+    EXPECT_EQ(fs::file_size(m_link.path("uploaded") / "EMPTY.TXT"), 0u);
+}
+
+TEST_F(BPlusEndToEnd, ResumesAPartialDownload)
+{
+    const std::string content = randomBytes(150000, 3);
+    put(m_link.path("content") / "PART.LZH", content);
+    put(m_link.path("local") / "PART.LZH", content.substr(0, 60000));
+    const LinkResult r = run("DOWN PART.LZH PROT:BPL", "－ダウンロード開始－", {});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(readFile(m_link.path("local") / "PART.LZH"), content);
+}
+
+TEST_F(BPlusEndToEnd, OneMebibyteThroughANoisyLine)
+{
+    // 0.01% of the bytes changed in each direction.
+    const std::string content = randomBytes(1 << 20, 4);
+    put(m_link.path("content") / "NOISE.LZH", content);
+    const LinkResult r = run("DOWN NOISE.LZH PROT:BPL", "－ダウンロード開始－", {"--corrupt", "0.0001", "--seed", "11"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(readFile(m_link.path("local") / "NOISE.LZH"), content);
+}
