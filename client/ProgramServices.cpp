@@ -7,6 +7,7 @@
 #include "client/db/Compaction.h"
 #include "client/db/MailNumbers.h"
 #include "client/db/PendingUpdates.h"
+#include "client/online/BPlusTransferStarter.h"
 #include "client/online/CommPort.h"
 #include "client/online/HostSession.h"
 #include "client/online/PortRegistry.h"
@@ -74,6 +75,11 @@ void ProgramServices::createProgressWindow(QWidget* mainWindow)
     m_session = std::make_unique<kiro::online::HostSession>(*m_port, *m_progress, m_prompt);
     m_session->setSettings(kiro::online::sessionSettingsFrom(m_settings, *kiro::online::systemRegistry()));
     m_progress->setPressHandler([session = m_session.get()]() { session->pressButton(); });
+    // Transfer steps hand the line to B Plus, sized for the road of gate 1.
+    kiro::online::BPlusTransferOptions transferOptions;
+    transferOptions.speedCode = kiro::online::BPlusTransferStarter::speedCodeFor(m_settings.RoadType);
+    m_transfer = std::make_unique<kiro::online::BPlusTransferStarter>(*m_port, transferOptions);
+    m_session->setTransferStarter(m_transfer.get());
     m_port->setReceiveHandler(&m_session->receiveHandler());
 }
 
@@ -153,9 +159,13 @@ void ProgramServices::deleteProgressWindow()
 {
     if (m_session)
         m_session->abortWaits();
+    // A transfer still running reports to the session: let it end first.
+    if (m_transfer)
+        m_transfer->join();
     if (m_port)
         m_port->setReceiveHandler(nullptr);
     m_session.reset();
+    m_transfer.reset();
     m_progress.reset();
 }
 

@@ -15,6 +15,7 @@ namespace kiro::db {
 class CatalogueDb;
 }
 namespace kiro::online {
+class BPlusTransferStarter;
 class CommPort;
 class HostSession;
 }
@@ -75,6 +76,7 @@ private:
     std::unique_ptr<kiro::db::CatalogueDb> m_db;
     std::unique_ptr<kiro::online::CommPort> m_port;
     std::unique_ptr<kiro::ui::ProgressWindow> m_progress;
+    std::unique_ptr<kiro::online::BPlusTransferStarter> m_transfer;
     std::unique_ptr<kiro::online::HostSession> m_session;
 };
 
