@@ -7,7 +7,9 @@ namespace kiro::online::bplus {
 std::vector<std::uint8_t> TransportParameters::encode() const
 {
     std::vector<std::uint8_t> out{'+', windowSend, windowReceive, blockSize, checkMethod, reserved1, reserved2};
-    out.insert(out.end(), quoteSet.begin(), quoteSet.end());
+    out.reserve(18);
+    for (std::uint8_t b : quoteSet)
+        out.push_back(b);
     out.push_back(downloadResume);
     out.push_back(uploadResume);
     out.push_back(fileInformation);

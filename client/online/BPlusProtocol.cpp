@@ -242,10 +242,14 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
                         state = WaitDle;
                         break;
                     }
-                    // A sound packet from further ahead: the sender ran on
-                    // past a damaged one and will resend from there. It is
-                    // not a failed attempt at the packet we wait for.
+                    // A sound packet from further ahead: the one we wait for
+                    // was lost. It is not a failed attempt at that packet, but
+                    // the sender should hear at once that it must go back.
                     trace("ahead of sequence", sequence);
+                    if (!m_agreed || !nakSent) {
+                        sendNak();
+                        nakSent = true;
+                    }
                     state = WaitDle;
                 }
                 break;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <cerrno>
 #include <deque>
 #include <fcntl.h>
@@ -114,8 +116,11 @@ public:
             auto b = bytes[i];
             if (m_settings.toCaller.lossRate > 0 && chance(m_outRandom) < m_settings.toCaller.lossRate)
                 continue;
-            if (m_settings.toCaller.corruptRate > 0 && chance(m_outRandom) < m_settings.toCaller.corruptRate)
+            if (m_settings.toCaller.corruptRate > 0 && chance(m_outRandom) < m_settings.toCaller.corruptRate) {
                 b = static_cast<std::uint8_t>(b ^ flip(m_outRandom));
+                if (std::getenv("KIRO_BPLUS_TRACE"))
+                    std::fprintf(stderr, "hostsim corrupts byte %lld of the line\n", static_cast<long long>(m_sent + static_cast<std::int64_t>(i)));
+            }
             out.push_back(static_cast<char>(b));
         }
         m_sent += static_cast<std::int64_t>(count);
@@ -245,6 +250,19 @@ std::optional<std::string> applyTransferSetting(const std::string& key, const st
         p.quoteSet = n ? online::bplus::kQuoteAll : online::bplus::kOwnQuoteSet;
         return error;
     }
+    if (key == "bp-fail-after") {
+        // The host gives up with "EFile read failure" after this many data bytes.
+        auto error = parseInt(key, value, 0, 1ll << 40, n);
+        s.bplus.failAfterBytes = n;
+        return error;
+    }
+    if (key == "bp-direction" || key == "bp-type") {
+        // Another letter in the T packet, to see the client refuse it.
+        if (value.size() != 1)
+            return key + " must be one letter: " + value;
+        (key == "bp-direction" ? s.bplus.directionLetter : s.bplus.typeLetter) = value[0];
+        return std::nullopt;
+    }
     if (key == "bp-timeout") {
         // Seconds the host waits for a byte (the protocol's 120 by default).
         auto error = parseInt(key, value, 1, 600, n);
@@ -261,7 +279,7 @@ std::string transferUsage()
     return "                    [--upload DIR] [--corrupt RATE] [--loss RATE] [--seed S] [--bps N]\n"
            "                    [--stall BYTES --stall-ms MS] [--bp-block N] [--bp-check 0|1]\n"
            "                    [--bp-window 0|1] [--bp-resume 0|1|2] [--bp-info 0|1] [--bp-quote-all 0|1]\n"
-           "                    [--bp-timeout SECONDS]\n";
+           "                    [--bp-timeout SECONDS] [--bp-fail-after BYTES] [--bp-direction L] [--bp-type L]\n";
 }
 
 bool plainFileName(const std::string& name)

@@ -119,7 +119,48 @@ TEST_F(BPlusEndToEnd, OneMebibyteThroughANoisyLine)
     // 0.01% of the bytes changed in each direction.
     const std::string content = randomBytes(1 << 20, 4);
     put(m_link.path("content") / "NOISE.LZH", content);
-    const LinkResult r = run("DOWN NOISE.LZH PROT:BPL", "－ダウンロード開始－", {"--corrupt", "0.0001", "--seed", "11"});
+    // A damaged resend is only noticed when the host's wait for an
+    // acknowledgement runs out, so the host waits one second here.
+    const LinkResult r = run("DOWN NOISE.LZH PROT:BPL", "－ダウンロード開始－",
+                             {"--corrupt", "0.0001", "--seed", "11", "--bp-timeout", "1"});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(readFile(m_link.path("local") / "NOISE.LZH"), content);
+}
+
+TEST_F(BPlusEndToEnd, DownloadsSizesAroundTheBlockAndSurvivesAStall)
+{
+    for (std::size_t size : {0u, 1u, 1023u, 1024u, 1025u}) {
+        SCOPED_TRACE(size);
+        const std::string content = randomBytes(size, static_cast<unsigned>(size) + 10);
+        put(m_link.path("content") / "S.BIN", content);
+        fs::remove(m_link.path("local") / "S.BIN");
+        const LinkResult r = run("DOWN S.BIN PROT:BPL", "－ダウンロード開始－", {});
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_TRUE(r.has("[transfer] download S.BIN: " + std::to_string(size) + " bytes")) << r.output;
+        EXPECT_EQ(readFile(m_link.path("local") / "S.BIN"), content);
+    }
+    // The host stops sending for 1.5 s in the middle; the client waits.
+    const std::string content = randomBytes(60000, 20);
+    put(m_link.path("content") / "STALL.BIN", content);
+    const LinkResult r = run("DOWN STALL.BIN PROT:BPL", "－ダウンロード開始－", {"--stall", "20000", "--stall-ms", "1500"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(readFile(m_link.path("local") / "STALL.BIN"), content);
+}
+
+TEST_F(BPlusEndToEnd, HostFailureAndRefusedTransferPackets)
+{
+    const std::string content = randomBytes(50000, 30);
+    put(m_link.path("content") / "F.BIN", content);
+    LinkResult r = run("DOWN F.BIN PROT:BPL", "－ダウンロード開始－", {"--bp-fail-after", "10240"});
+    EXPECT_TRUE(r.has("Failure Packet received...aborting")) << r.output;
+    // The partial file is kept, and the host's prompt still ends the step.
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    const auto kept = fs::file_size(m_link.path("local") / "F.BIN");
+    EXPECT_GE(kept, 10240u);
+    EXPECT_LT(kept, content.size());
+
+    r = run("DOWN F.BIN PROT:BPL", "－ダウンロード開始－", {"--bp-direction", "X"});
+    EXPECT_TRUE(r.has("Unimplemented Transfer Function")) << r.output;
+    r = run("DOWN F.BIN PROT:BPL", "－ダウンロード開始－", {"--bp-type", "Z"});
+    EXPECT_TRUE(r.has("Unimplemented File Type")) << r.output;
 }
