@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace kiro::client {
+
+struct KiroRunResult {
+    enum class Outcome {
+        SecondInstance,  // another copy holds the mutex: ended silently
+        StartUpFailed,   // no database, or the first-run dialog was left
+        Closed,          // the user closed the top screen
+    };
+    Outcome outcome;
+};
+
+// The application object: single-instance guard, cursors, settings, the MIDI
+// engine choice, the year strings, then the main window run modally; after
+// it closes, background music stops and the mutex is released. Needs a
+// QApplication.
+KiroRunResult runKiro(const std::filesystem::path& windowsDir);
+
+// The Japanese font every screen is drawn with.
+void useJapaneseFont();
+
+} // namespace kiro::client

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "client/app/AppFolders.h"
+#include "client/app/ClientSettings.h"
+#include "client/ui/MainWindowServices.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace kiro::app {
+class Prompt;
+}
+namespace kiro::db {
+class CatalogueDb;
+}
+namespace kiro::online {
+class BPlusTransferStarter;
+class CommPort;
+class HostSession;
+}
+namespace kiro::ui {
+class ProgressWindow;
+}
+
+namespace kiro::client {
+
+// The main window's services over the settings, folders, the catalogue
+// database, the port, the host session and its progress window. Background
+// music, the song book and the setup dialogs belong to libraries that join
+// later; their calls are the seams marked below.
+class ProgramServices : public MainWindowServices {
+public:
+    ProgramServices(kiro::app::ClientSettings& settings, kiro::app::Prompt& prompt,
+        std::filesystem::path windowsDir);
+    ~ProgramServices() override;
+
+    // Where the install folder comes from (the current directory by default).
+    void setInstallFolder(const std::string& folder) { m_installOverride = folder; }
+
+    void prepareFolders() override;
+    QString installFolder() const override;
+    QString systemFolder() const override;
+    void initPort(QWidget* mainWindow) override;
+    void createProgressWindow(QWidget* mainWindow) override;
+    bool openDatabase() override;
+    void afterDatabaseOpened() override;
+    bool setupIsOK() const override;
+    void runUserSettings(QWidget* parent) override;
+    void saveSettings() override;
+    void playTune(int tune) override;
+    void stopMusic() override;
+    bool songBookAvailable() const override;
+    void openSongBook(QWidget* parent) override;
+    bool maintenanceEntryAvailable(int index) const override;
+    void runMaintenanceEntry(int index, QWidget* menu) override;
+    void sessionTick() override;
+    void deleteProgressWindow() override;
+    void closeDatabase() override;
+    void closeWorkspace() override;
+    void shutdownPort() override;
+    void closeMusic() override;
+
+    kiro::db::CatalogueDb* database() const { return m_db.get(); }
+    kiro::online::CommPort* port() const { return m_port.get(); }
+    kiro::online::HostSession* session() const { return m_session.get(); }
+    kiro::ui::ProgressWindow* progressWindow() const { return m_progress.get(); }
+    const kiro::app::AppFolders& folders() const { return m_folders; }
+
+private:
+    kiro::app::ClientSettings& m_settings;
+    kiro::app::Prompt& m_prompt;
+    std::filesystem::path m_windowsDir;
+    std::string m_installOverride;
+    kiro::app::AppFolders m_folders;
+    std::unique_ptr<kiro::db::CatalogueDb> m_db;
+    std::unique_ptr<kiro::online::CommPort> m_port;
+    std::unique_ptr<kiro::ui::ProgressWindow> m_progress;
+    std::unique_ptr<kiro::online::BPlusTransferStarter> m_transfer;
+    std::unique_ptr<kiro::online::HostSession> m_session;
+};
+
+} // namespace kiro::client
