@@ -309,6 +309,11 @@ int HostSession::Run(bool logoutAfter, const ScriptStep *script, int defaultTime
         dropIdleWarning();
         if (!runDailyCheck())
             return 1;
+        // The update-list job may have lost the line (its own failure hung
+        // up): there is nothing left to log out of, and a "bye\r" into a
+        // closed port would wait for ever on road 7.
+        if (!m_online)
+            return 1;
         // The update-list job ran its own runs; this one is the logout again.
         m_logoutAfter = logoutAfter;
         m_jobScript = nullptr;

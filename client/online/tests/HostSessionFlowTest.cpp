@@ -202,6 +202,11 @@ protected:
     }
 
     std::vector<std::string> messages() const { return prompt.texts(); }
+    bool told(const std::string &text) const
+    {
+        const auto texts = prompt.texts();
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    }
 
     FakeLine line;
     NullView view;
@@ -256,8 +261,32 @@ TEST_F(HostSessionFlowTest, NextJobDropsAnUnacknowledgedIdleWarning)
     EXPECT_TRUE(line.wrote("\r")) << "forced disconnect";
     EXPECT_FALSE(session->IsOnline());
     EXPECT_FALSE(port->IsConnected());
-    const auto texts = messages();
-    EXPECT_EQ(std::find(texts.begin(), texts.end(), "タイムアウトエラーです。"), texts.end());
+    EXPECT_FALSE(told("タイムアウトエラーです。"));
+}
+
+// The daily check's update-list job fails and hangs up; the logout that was
+// to follow has no line left and must not be attempted.
+TEST_F(HostSessionFlowTest, LogoutAfterTheDailyCheckLostTheLineFailsAtOnce)
+{
+    const ScriptStep nothing[] = {{}};
+    ASSERT_EQ(session->Run(false, nothing, 30, false), 0);
+    int fetched = 0;
+    DailyCheckHooks hooks;
+    hooks.lastLookVup = [] { return std::string("00/01/01"); };
+    hooks.today = [] { return std::string("99/12/31"); };
+    hooks.fetchUpdateList = [&] {
+        ++fetched;
+        // A job that fails once logged in: "OK", then the line is hung up.
+        const ScriptStep failing[] = {{kStepSend, "go list\r", 0, {{kMainPrompt.c_str(), 1, "list failed"}}}, {}};
+        EXPECT_EQ(session->Run(false, failing, 30, false), 1);
+        return 0; // the job does not pass the failure on
+    };
+    session->setDailyCheck(hooks);
+    EXPECT_EQ(session->Run(true, nullptr, 30, false), 1);
+    EXPECT_EQ(fetched, 1);
+    EXPECT_FALSE(session->IsOnline());
+    EXPECT_FALSE(session->busy());
+    EXPECT_FALSE(told("タイムアウトエラーです。")) << "a logout was tried on the closed line";
 }
 
 } // namespace
