@@ -253,6 +253,9 @@ void HostSession::finishRun(bool failed)
 
 void HostSession::startScript(const ScriptStep *script, int phase)
 {
+    // A new script supersedes a step still waiting out its pause (the idle
+    // logout can start from the line watcher in the middle of one).
+    ++m_flowSerial;
     m_script = script;
     m_step = 0;
     m_phase = phase;
@@ -299,10 +302,17 @@ int HostSession::Run(bool logoutAfter, const ScriptStep *script, int defaultTime
         m_busy = true;
         startScript(m_connecting.data(), 0);
     } else if (script) {
+        dropIdleWarning();
         m_busy = true;
         startScript(script, 1);
     } else if (logoutAfter) {
+        dropIdleWarning();
         if (!runDailyCheck())
+            return 1;
+        // The update-list job may have lost the line (its own failure hung
+        // up): there is nothing left to log out of, and a "bye\r" into a
+        // closed port would wait for ever on road 7.
+        if (!m_online)
             return 1;
         // The update-list job ran its own runs; this one is the logout again.
         m_logoutAfter = logoutAfter;
@@ -326,6 +336,16 @@ int HostSession::Run(bool logoutAfter, const ScriptStep *script, int defaultTime
         m_failed = true;
     }
     return m_failed ? 1 : 0;
+}
+
+void HostSession::dropIdleWarning()
+{
+    // The user is at work again; a warning left standing would turn the
+    // job's button into "OK", which only hides the window.
+    if (m_state != IdleWarning)
+        return;
+    m_idleCountdown = 0;
+    setState(m_stateBeforeWarning);
 }
 
 bool HostSession::runDailyCheck()

@@ -130,6 +130,7 @@ private:
     void finishRun(bool failed);
     void startScript(const ScriptStep *script, int phase);
     bool runDailyCheck();
+    void dropIdleWarning();
     void waitUntil(const std::function<bool()> &done);
     // The application is quitting (or the engine is being destroyed): waits end early.
     bool stopping() const;

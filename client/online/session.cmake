@@ -25,3 +25,8 @@ kiro_add_gtest(host_session_tests
 if(TARGET host_session_tests)
   add_dependencies(host_session_tests kiro-hostsim)
 endif()
+
+kiro_add_gtest(host_session_flow_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/HostSessionFlowTest.cpp
+  LIBS kiro_online kiro_app
+  TIMEOUT 120)
