@@ -6,6 +6,8 @@ if(KIRO_BUILD_TESTS)
   include(GoogleTest)
 endif()
 
+set(KIRO_TESTING_DIR ${CMAKE_CURRENT_LIST_DIR})
+
 function(kiro_add_gtest name)
   if(NOT KIRO_BUILD_TESTS)
     return()
@@ -20,7 +22,15 @@ function(kiro_add_gtest name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
+  # The environment is set by the test program itself before main(): a list
+  # passed through gtest_discover_tests' PROPERTIES loses all but its first
+  # entry, and a test program run by hand gets the same environment as under
+  # CTest this way.
+  set(test_env "QT_QPA_PLATFORM=offscreen" "KIRO_MESSAGES=stderr" ${T_ENV})
+  list(JOIN test_env "\\n" test_env_text)
+  target_sources(${name} PRIVATE ${KIRO_TESTING_DIR}/TestEnvironment.cpp)
+  target_compile_definitions(${name} PRIVATE "KIRO_TEST_ENVIRONMENT=\"${test_env_text}\"")
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KIRO_MESSAGES=stderr;${T_ENV}")
+    PROPERTIES TIMEOUT ${T_TIMEOUT})
 endfunction()
