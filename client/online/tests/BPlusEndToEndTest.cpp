@@ -223,3 +223,20 @@ TEST_F(BPlusEndToEnd, UserAbortsAnUpload)
     // The local file is left as it was.
     EXPECT_EQ(readFile(m_link.path("local") / "UP.TXT"), content);
 }
+
+TEST_F(BPlusEndToEnd, UploadsOneMebibyteThroughANoisyLine)
+{
+    // 0.01% of the bytes changed and 0.001% lost in each direction. A lost
+    // acknowledgement, or a resent packet damaged again, is only noticed when
+    // the client's wait runs out; the 5 ms tick shortens that wait from 120 s
+    // to 1.2 s (about 20 of them here). The host waits longer than the
+    // client, as it does with the real time-outs, or it would count several
+    // of its own time-outs per resend and give up first.
+    const std::string content = randomBytes(1 << 20, 5);
+    put(m_link.path("local") / "NOISE.TXT", content);
+    const LinkResult r = run("UPL NOISE.TXT PROT:BPL", "－アップロード開始－",
+                             {"--corrupt", "0.0001", "--loss", "0.00001", "--seed", "12", "--bp-timeout", "2"}, {}, 5);
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(r.has("[transfer] upload NOISE.TXT: 1048576 bytes")) << r.output;
+    EXPECT_EQ(readFile(m_link.path("uploaded") / "NOISE.TXT"), content);
+}
