@@ -1,5 +1,6 @@
 #include "client/online/BPlusProtocol.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -46,6 +47,7 @@ void Protocol::reset()
     m_agreed = false;
     m_failureSent = false;
     m_outstanding.clear();
+    m_dropped.clear();
     m_pending.reset();
     m_peerFailure.clear();
 }
@@ -333,7 +335,11 @@ std::optional<Packet> Protocol::takePendingPacket()
 Protocol::SendStatus Protocol::sendFailure(const std::string& text)
 {
     m_failureSent = true;
-    // Whatever was still in flight no longer matters.
+    // Whatever was still in flight no longer matters, but its acknowledgements
+    // may still arrive and are no errors.
+    m_dropped.clear();
+    for (const Slot& slot : m_outstanding)
+        m_dropped.push_back(slot.sequence);
     m_outstanding.clear();
     const SendStatus s = sendPacket("F" + text);
     if (s != SendStatus::Ok)
@@ -345,6 +351,13 @@ Protocol::AckEvent Protocol::takeDigit(int digit, bool afterResync, bool& resent
 {
     if (m_outstanding.empty())
         return AckEvent::Freed;
+    if (!afterResync) {
+        const auto stale = std::find(m_dropped.begin(), m_dropped.end(), digit);
+        if (stale != m_dropped.end()) {
+            m_dropped.erase(m_dropped.begin(), stale + 1);
+            return AckEvent::Stale;
+        }
+    }
     const int oldest = m_outstanding.front().sequence;
     AckEvent event = AckEvent::Error;
     if (digit == oldest) {
@@ -484,6 +497,8 @@ Protocol::SendStatus Protocol::collectAck()
             return SendStatus::PeerFailed;
         case AckEvent::Ended:
             return SendStatus::Ended;
+        case AckEvent::Stale:
+            break;
         case AckEvent::Error:
             trace("ack error");
             ++m_counters.sendErrors;

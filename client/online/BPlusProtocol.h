@@ -100,7 +100,9 @@ private:
         int sequence;
         std::vector<std::uint8_t> data;
     };
-    enum class AckEvent { Freed, Packet, Error, PeerFailed, Ended };
+    // Stale: the late acknowledgement of a packet dropped when the failure
+    // packet went out; nothing to do but keep reading.
+    enum class AckEvent { Freed, Packet, Error, PeerFailed, Ended, Stale };
 
     std::chrono::milliseconds timeout() const;
     void transmit(const Slot& slot);
@@ -130,6 +132,7 @@ private:
     bool m_agreed = false;
     bool m_failureSent = false;
     std::deque<Slot> m_outstanding;
+    std::deque<int> m_dropped;  // sequences given up by sendFailure
     std::optional<Packet> m_pending;
     std::string m_peerFailure;
     int m_reportInterval = 30;

@@ -2,6 +2,9 @@
 
 #include "client/online/CommPort.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace kiro::online {
 
 class BPlusTransferStarter::SinkAdapter : public BPlusReportSink {
@@ -31,6 +34,19 @@ void BPlusTransferStarter::join()
 {
     if (m_worker.joinable())
         m_worker.join();
+}
+
+bplus::Timeouts BPlusTransferStarter::timeoutsForTick(std::chrono::milliseconds tick)
+{
+    static constexpr std::chrono::milliseconds kSessionTick{500};
+    const bplus::Timeouts normal{};
+    if (tick.count() <= 0 || tick == kSessionTick)
+        return normal;
+    auto scale = [tick](std::chrono::milliseconds t) {
+        return std::max(std::chrono::milliseconds(t.count() * tick.count() / kSessionTick.count()),
+                        std::chrono::milliseconds(1));
+    };
+    return {scale(normal.normal), scale(normal.afterFailure)};
 }
 
 bool BPlusTransferStarter::start(const std::string& parameter, TransferReportSink& reports)

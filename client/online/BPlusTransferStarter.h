@@ -26,6 +26,9 @@ public:
     void join();
     // Speed code 8 when the road type is 4 or less, else 10.
     static int speedCodeFor(int roadType) { return roadType <= 4 ? 8 : 10; }
+    // The time-outs (120 s, 30 s after a failure packet) at the session's
+    // 500 ms tick; tests that shorten the tick shorten these alike.
+    static bplus::Timeouts timeoutsForTick(std::chrono::milliseconds tick);
     void setOptions(const BPlusTransferOptions& options) { m_options = options; }
 
 private:

@@ -27,19 +27,18 @@ void TextProgressView::setLine(ProgressLine line, const std::string &text)
     slot = text;
     if (text.empty())
         return;
+    bool printed = false;
     switch (line) {
     case ProgressLine::Status:
         print(text);
-        if (m_press && !m_pressText.empty() && text.find(m_pressText) != std::string::npos) {
-            auto press = std::move(m_press);
-            m_press = nullptr;
-            press();
-        }
+        printed = true;
         break;
     case ProgressLine::FileName:
     case ProgressLine::Errors:
-        if (changed)
+        if (changed) {
             print(text);
+            printed = true;
+        }
         break;
     case ProgressLine::Remaining:
     case ProgressLine::Rate:
@@ -47,6 +46,20 @@ void TextProgressView::setLine(ProgressLine line, const std::string &text)
         // These change with every block of a transfer; the bar tells the story.
         break;
     }
+    pressIfWanted(text, printed);
+}
+
+void TextProgressView::pressIfWanted(const std::string &text, bool printed)
+{
+    if (!m_press || m_pressText.empty() || text.find(m_pressText) == std::string::npos)
+        return;
+    // The line that set off the press is shown even when it is one of the
+    // lines that are not printed, so the output tells what was pressed on.
+    if (!printed)
+        print(text);
+    auto press = std::move(m_press);
+    m_press = nullptr;
+    press();
 }
 
 void TextProgressView::setBarRange(int) {}

@@ -10,12 +10,14 @@ namespace kiro::online {
 
 // The progress window as lines of text, for kiro-link and tests: every status
 // text and every change of the button prints one line. It can press its own
-// button when a status line containing a given text appears.
+// button when a line containing a given text appears: a status line, or
+// during a transfer one of the lines the transfer's reports fill (file
+// name, errors, remaining, rate, bytes), as the window would show them.
 class TextProgressView final : public ProgressView {
 public:
     explicit TextProgressView(std::FILE *out = stdout);
 
-    // Once, when a status line contains `text`, `press` is called (the caller
+    // Once, when a shown line contains `text`, `press` is called (the caller
     // queues the press so that it does not run inside the engine's update).
     void pressWhen(std::string text, std::function<void()> press);
 
@@ -34,6 +36,7 @@ public:
 
 private:
     void print(const std::string &text);
+    void pressIfWanted(const std::string &text, bool printed);
 
     std::FILE *m_out;
     std::string m_lines[6];

@@ -95,6 +95,8 @@ int main(int argc, char **argv)
     // Kind-4 steps run B Plus; each transfer ends with one report line.
     online::BPlusTransferOptions transferOptions;
     transferOptions.speedCode = online::BPlusTransferStarter::speedCodeFor(settings.RoadType);
+    // A shortened tick (tests) shortens the transfer's time-outs alike.
+    transferOptions.timeouts = online::BPlusTransferStarter::timeoutsForTick(std::chrono::milliseconds(options.tickMs));
     online::BPlusTransferStarter transfers(port, transferOptions, [](const online::BPlusOutcome &o) {
         const long long seconds = std::max<long long>(o.elapsedMs / 1000, 1);
         std::printf("[transfer] %s %s: %lld bytes, %lld errors, %lld bytes/s, %s\n",

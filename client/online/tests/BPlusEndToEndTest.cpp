@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 
@@ -30,6 +31,14 @@ std::string readFile(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The byte count of kiro-link's "[transfer] ..." line, or -1.
+long long transferredBytes(const std::string& output)
+{
+    const auto line = output.find("[transfer] ");
+    const auto colon = line == std::string::npos ? line : output.find(": ", line);
+    return colon == std::string::npos ? -1 : std::atoll(output.c_str() + colon + 2);
+}
+
 // Sends the command, waits for the host's start line, then transfers into
 // or out of folder and waits for the main prompt that follows.
 std::string job(const std::string& command, const std::string& started, const fs::path& folder)
@@ -52,16 +61,20 @@ protected:
         m_link.phoneBook("Default", 0);
     }
 
-    LinkResult run(const std::string& command, const std::string& started, std::vector<std::string> hostArgs)
+    // linkOptions go before kiro-link's command; the host's log is kept in
+    // hostLog().
+    LinkResult run(const std::string& command, const std::string& started, std::vector<std::string> hostArgs,
+                   const std::string& linkOptions = {}, int tickMs = 80)
     {
         std::vector<std::string> args{"--member", "ABC01234:secret", "--content", m_link.path("content").string(),
                                       "--upload", m_link.path("uploaded").string(), "--bp-timeout", "3"};
         args.insert(args.end(), hostArgs.begin(), hostArgs.end());
-        HostSimProcess host(args);
+        HostSimProcess host(args, m_link.path("host.log").string());
         m_link.phoneBook("Default", host.port());
         m_link.writeFile("job.json", job(command, started, m_link.path("local")));
-        return m_link.run("run '" + m_link.path("job.json").string() + "' --logout");
+        return m_link.run(linkOptions + " run '" + m_link.path("job.json").string() + "' --logout", tickMs);
     }
+    std::string hostLog() const { return readFile(m_link.path("host.log")); }
 
     void put(const fs::path& path, const std::string& content)
     {
@@ -163,4 +176,69 @@ TEST_F(BPlusEndToEnd, HostFailureAndRefusedTransferPackets)
     EXPECT_TRUE(r.has("Unimplemented Transfer Function")) << r.output;
     r = run("DOWN F.BIN PROT:BPL", "－ダウンロード開始－", {"--bp-type", "Z"});
     EXPECT_TRUE(r.has("Unimplemented File Type")) << r.output;
+}
+
+TEST_F(BPlusEndToEnd, UserAbortsADownloadAndTheHostHearsIt)
+{
+    // 200,000 bytes at 100,000 bps take 20 s; the button is pressed when the
+    // progress window first shows received bytes.
+    const std::string content = randomBytes(200000, 40);
+    put(m_link.path("content") / "ABORT.LZH", content);
+    const LinkResult r = run("DOWN ABORT.LZH PROT:BPL", "－ダウンロード開始－", {"--bps", "100000"},
+                             "--press-when 'Read Byte:'");
+    EXPECT_TRUE(r.has("[press]")) << r.output;
+    EXPECT_TRUE(r.has("中断処理中...")) << r.output;
+    EXPECT_TRUE(r.has("Aborting download per your request")) << r.output;
+    // The session hangs up after a cancelled transfer: the run has failed.
+    EXPECT_EQ(r.exitCode, 1) << r.output;
+    EXPECT_TRUE(r.has("[transfer] download ABORT.LZH: ")) << r.output;
+    // The partial file is kept for a later resume.
+    ASSERT_TRUE(fs::exists(m_link.path("local") / "ABORT.LZH"));
+    const std::string kept = readFile(m_link.path("local") / "ABORT.LZH");
+    EXPECT_GT(kept.size(), 0u);
+    EXPECT_LT(kept.size(), content.size());
+    EXPECT_EQ(kept, content.substr(0, kept.size()));
+    EXPECT_EQ(transferredBytes(r.output), static_cast<long long>(kept.size())) << r.output;
+    EXPECT_NE(hostLog().find("B Plus send ABORT.LZH: failed"), std::string::npos) << hostLog();
+    EXPECT_NE(hostLog().find("Aborted by user"), std::string::npos) << hostLog();
+}
+
+TEST_F(BPlusEndToEnd, UserAbortsAnUpload)
+{
+    // The host's acknowledgements are paced (200 bps, 5 ms a byte), which
+    // holds the 2-packet window back; the press comes with the first
+    // progress the window shows.
+    const std::string content = randomBytes(300000, 41);
+    put(m_link.path("local") / "UP.TXT", content);
+    const LinkResult r = run("UPL UP.TXT PROT:BPL", "－アップロード開始－", {"--bps", "200"},
+                             "--press-when 'Send Byte:'");
+    EXPECT_TRUE(r.has("[press]")) << r.output;
+    EXPECT_TRUE(r.has("中断処理中...")) << r.output;
+    EXPECT_TRUE(r.has("Aborting the upload per your request")) << r.output;
+    EXPECT_GT(transferredBytes(r.output), 0) << r.output;
+    EXPECT_LT(transferredBytes(r.output), static_cast<long long>(content.size())) << r.output;
+    // The acknowledgements of the blocks given up still arrive; they are no errors.
+    EXPECT_TRUE(r.has(" bytes, 0 errors, ")) << r.output;
+    EXPECT_EQ(r.exitCode, 1) << r.output;
+    EXPECT_NE(hostLog().find("B Plus receive UP.TXT: failed"), std::string::npos) << hostLog();
+    EXPECT_NE(hostLog().find("Aborted by user"), std::string::npos) << hostLog();
+    // The local file is left as it was.
+    EXPECT_EQ(readFile(m_link.path("local") / "UP.TXT"), content);
+}
+
+TEST_F(BPlusEndToEnd, UploadsOneMebibyteThroughANoisyLine)
+{
+    // 0.01% of the bytes changed and 0.001% lost in each direction. A lost
+    // acknowledgement, or a resent packet damaged again, is only noticed when
+    // the client's wait runs out; the 5 ms tick shortens that wait from 120 s
+    // to 1.2 s (about 20 of them here). The host waits longer than the
+    // client, as it does with the real time-outs, or it would count several
+    // of its own time-outs per resend and give up first.
+    const std::string content = randomBytes(1 << 20, 5);
+    put(m_link.path("local") / "NOISE.TXT", content);
+    const LinkResult r = run("UPL NOISE.TXT PROT:BPL", "－アップロード開始－",
+                             {"--corrupt", "0.0001", "--loss", "0.00001", "--seed", "12", "--bp-timeout", "2"}, {}, 5);
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(r.has("[transfer] upload NOISE.TXT: 1048576 bytes")) << r.output;
+    EXPECT_EQ(readFile(m_link.path("uploaded") / "NOISE.TXT"), content);
 }

@@ -3,6 +3,7 @@
 #include "client/online/BPlusHost.h"
 #include "client/online/BPlusMemoryPipe.h"
 #include "client/online/BPlusTransfer.h"
+#include "client/online/BPlusTransferStarter.h"
 
 #include <gtest/gtest.h>
 
@@ -363,4 +364,18 @@ TEST_F(BPlusTransferTest, OneMebibyteEachWayThroughALineWithNoise)
     r = upload(content, "NOISE.TXT", {}, toClient, toHost);
     ASSERT_TRUE(r.host.success) << r.host.message;
     EXPECT_EQ(readFile(hostFile("NOISE.TXT")), content);
+}
+
+TEST(BPlusTimeouts, FollowTheSessionTick)
+{
+    using std::chrono::milliseconds;
+    using kiro::online::BPlusTransferStarter;
+    // The real tick keeps the real waits; a shortened tick shortens both.
+    const auto real = BPlusTransferStarter::timeoutsForTick(milliseconds(500));
+    EXPECT_EQ(real.normal, milliseconds(120000));
+    EXPECT_EQ(real.afterFailure, milliseconds(30000));
+    const auto fast = BPlusTransferStarter::timeoutsForTick(milliseconds(5));
+    EXPECT_EQ(fast.normal, milliseconds(1200));
+    EXPECT_EQ(fast.afterFailure, milliseconds(300));
+    EXPECT_EQ(BPlusTransferStarter::timeoutsForTick(milliseconds(1000)).normal, milliseconds(240000));
 }
