@@ -16,13 +16,13 @@
 
 namespace {
 
-struct ButtonSpec {
+struct TopButton {
     const char* id;
     const char* label;
 };
 
 // Top to bottom on the menu panel of the top picture.
-const ButtonSpec Buttons[] = {
+const TopButton Buttons[] = {
     {"1410", "カラオケ歌本"},
     {"1413", "メンテナンス"},
     {"1415", "お知らせ"},
@@ -67,8 +67,8 @@ TopScreen::~TopScreen()
 void TopScreen::createButtons()
 {
     int y = PanelTop;
-    for (const ButtonSpec& spec : Buttons) {
-        auto* button = new PictureButton(QString::fromLatin1(spec.id), QString::fromUtf8(spec.label), this);
+    for (const TopButton& entry : Buttons) {
+        auto* button = new PictureButton(QString::fromLatin1(entry.id), QString::fromUtf8(entry.label), this);
         QFont font = button->font();
         font.setPixelSize(16);
         font.setBold(true);
