@@ -275,16 +275,7 @@ bool Registry::writeString(std::string_view keyPath, std::string_view name, std:
     RegistryValue v;
     v.type = RegistryValue::Type::String;
     v.text = std::string(text);
-    auto parts = splitPath(keyPath);
-    if (!parts)
-        return false;
-    return modify([&](Node& root) {
-        Node* node = &root;
-        for (const std::string& part : *parts)
-            node = &node->ensureChild(part);
-        node->setValue(valueName(name), v);
-        return true;
-    });
+    return writeValue(keyPath, name, v);
 }
 
 bool Registry::writeDword(std::string_view keyPath, std::string_view name, std::uint32_t value)
@@ -292,6 +283,12 @@ bool Registry::writeDword(std::string_view keyPath, std::string_view name, std::
     RegistryValue v;
     v.type = RegistryValue::Type::Dword;
     v.dword = value;
+    return writeValue(keyPath, name, v);
+}
+
+// Writing a value creates its key and every missing key above it.
+bool Registry::writeValue(std::string_view keyPath, std::string_view name, const RegistryValue& value)
+{
     auto parts = splitPath(keyPath);
     if (!parts)
         return false;
@@ -299,7 +296,7 @@ bool Registry::writeDword(std::string_view keyPath, std::string_view name, std::
         Node* node = &root;
         for (const std::string& part : *parts)
             node = &node->ensureChild(part);
-        node->setValue(valueName(name), v);
+        node->setValue(valueName(name), value);
         return true;
     });
 }

@@ -102,6 +102,7 @@ private:
     // it reports a change, writes the file. False when the change failed or
     // the file could not be written.
     bool modify(const std::function<bool(Node& root)>& change);
+    bool writeValue(std::string_view keyPath, std::string_view name, const RegistryValue& value);
     const Node* find(std::string_view keyPath);
 
     std::filesystem::path m_file;
