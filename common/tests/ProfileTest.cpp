@@ -9,17 +9,6 @@
 namespace fs = std::filesystem;
 namespace profile = kiro::profile;
 
-namespace {
-
-std::string fileText(const fs::path& p)
-{
-    std::string s;
-    kiro::readWholeFile(p, s);
-    return s;
-}
-
-} // namespace
-
 TEST(Profile, MissingFileSectionOrKeyGivesDefaults)
 {
     TempDir dir("ini");

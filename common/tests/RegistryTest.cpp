@@ -12,13 +12,6 @@ namespace {
 
 const char* kPlayerKey = "SOFTWARE\\Orvel\\ＫＩＲＯ\\smfplayer";
 
-std::string fileText(const fs::path& p)
-{
-    std::string s;
-    kiro::readWholeFile(p, s);
-    return s;
-}
-
 } // namespace
 
 TEST(Registry, WritesRegeditTextAndReadsItBackInAnotherInstance)

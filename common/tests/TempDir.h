@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/AtomicFile.h"
+
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -17,3 +19,11 @@ struct TempDir {
     }
     ~TempDir() { std::filesystem::remove_all(path); }
 };
+
+// The whole file as bytes; empty when it cannot be read.
+inline std::string fileText(const std::filesystem::path& p)
+{
+    std::string s;
+    kiro::readWholeFile(p, s);
+    return s;
+}

@@ -12,13 +12,6 @@ using namespace kiro::app;
 
 namespace {
 
-std::string fileText(const fs::path& p)
-{
-    std::string s;
-    kiro::readWholeFile(p, s);
-    return s;
-}
-
 void writeIni(const fs::path& dir, const std::string& text)
 {
     ASSERT_TRUE(kiro::writeFileAtomically(dir / kClientIni, text).empty());

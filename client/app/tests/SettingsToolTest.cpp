@@ -29,13 +29,6 @@ ToolRun run(std::vector<std::string> args)
     return {status, out.str(), err.str()};
 }
 
-std::string fileText(const fs::path& p)
-{
-    std::string s;
-    kiro::readWholeFile(p, s);
-    return s;
-}
-
 } // namespace
 
 TEST(SettingsTool, ShowsEveryKeyAsLoadedOrTheGivenOnes)
