@@ -1,4 +1,4 @@
-#include "CatalogueFixture.h"
+#include "PlaybackFixture.h"
 
 #include "client/app/ScriptedPrompt.h"
 #include "client/catalogue/DownloadedList.h"

@@ -1,7 +1,7 @@
 // Playing the reservation list with the real player programs: songbox
 // prepares each song and starts songbox1, which ends at once in its no-wait
 // mode (set for this test program).
-#include "CatalogueFixture.h"
+#include "PlaybackFixture.h"
 #include "player/tests/KrdWriter.h"
 
 #include "client/app/AppFolders.h"
