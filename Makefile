@@ -3,7 +3,7 @@ BUILD      ?= build
 BENCHBUILD ?= build-bench
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps configure build test demo bench fuzz clean
+.PHONY: all deps configure build test demo bench fuzz clean install
 
 all: build
 
@@ -30,5 +30,12 @@ bench: deps
 	cmake --build $(BENCHBUILD) -j $(JOBS)
 	bash scripts/bench.sh $(BENCHBUILD)
 
+# Installs an optimised build under PREFIX (bin/, lib/, include/, share/).
+PREFIX ?= /usr/local
+install: deps
+	cmake -S . -B build-install -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIRO_BUILD_TESTS=OFF
+	cmake --build build-install -j $(JOBS)
+	cmake --install build-install --prefix $(PREFIX)
+
 clean:
-	rm -rf $(BUILD) build-demo $(BENCHBUILD)
+	rm -rf $(BUILD) build-demo $(BENCHBUILD) build-install

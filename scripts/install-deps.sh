@@ -15,6 +15,7 @@ PACKAGES=(
   lhasa jlha-utils
   xvfb xauth x11-utils imagemagick
   iproute2 procps
+  desktop-file-utils
 )
 
 missing=()

@@ -1,0 +1,41 @@
+# Builds the template of a user's install folder from the build tree:
+#   cmake -DBIN=<bin dir> -DASSETS=<assets dir> -DOUT=<template dir> -P MakeTemplate.cmake
+# The template is what a new user's folder starts from: the generated
+# pictures and help texts, the sample catalogue, the player with its engine
+# and the background songs, and the empty mail and CD folders.
+foreach(var BIN ASSETS OUT)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "MakeTemplate.cmake needs -D${var}=...")
+  endif()
+endforeach()
+
+set(staging "${OUT}.new")
+file(REMOVE_RECURSE "${staging}")
+file(MAKE_DIRECTORY "${staging}/sysfile" "${staging}/InfoText" "${staging}/karaoke/Pict"
+  "${staging}/karaoke/User" "${staging}/MAIL" "${staging}/CDEx")
+
+file(GLOB bitmaps "${ASSETS}/sysfile/*.bmp")
+file(GLOB texts "${ASSETS}/InfoText/*")
+file(GLOB songs "${ASSETS}/karaoke/*.mid" "${ASSETS}/karaoke/*.MID")
+file(COPY ${bitmaps} DESTINATION "${staging}/sysfile")
+file(COPY ${texts} DESTINATION "${staging}/InfoText")
+if(songs)
+  file(COPY ${songs} DESTINATION "${staging}/karaoke")
+endif()
+foreach(program songbox songbox1)
+  if(EXISTS "${BIN}/${program}")
+    file(COPY "${BIN}/${program}" DESTINATION "${staging}/karaoke" USE_SOURCE_PERMISSIONS)
+  endif()
+endforeach()
+
+execute_process(
+  COMMAND "${BIN}/kiro-db" sample "${staging}/sysfile/KIRODB.MDB"
+  RESULT_VARIABLE result
+  OUTPUT_QUIET
+  ERROR_VARIABLE error)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "kiro-db sample failed: ${error}")
+endif()
+
+file(REMOVE_RECURSE "${OUT}")
+file(RENAME "${staging}" "${OUT}")
