@@ -31,8 +31,13 @@ const std::array<PictureSettingsForm::RowControls, 4> PictureSettingsForm::kRows
 PictureSettingsForm::PictureSettingsForm(const app::ClientSettings& settings, app::AppFolders folders)
     : m_folders(std::move(folders))
 {
-    for (std::size_t i = 0; i < kFields.size(); ++i)
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
         m_rows[i] = {settings.*kFields[i].use == 1 ? 1 : 0, settings.*kFields[i].path};
+        // Start-up gave default rows their folders already; a record that
+        // missed it still shows where the pictures are looked for.
+        if (m_rows[i].use == 0)
+            m_rows[i].folder = app::DefaultFolder(m_folders, static_cast<int>(i));
+    }
 }
 
 void PictureSettingsForm::chooseDefault(int index)
