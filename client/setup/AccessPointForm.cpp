@@ -13,9 +13,10 @@ int clampSpeedPosition(int position)
 
 } // namespace
 
-const std::array<FieldCheckRow, 2> AccessPointForm::kChecks = {{
+const std::array<FieldCheckRow, 3> AccessPointForm::kChecks = {{
     {Gate1Name, FieldCheckRow::Required, "出発ゲート１のｱｸｾｽﾎﾟｲﾝﾄ名", 0},
     {Gate1Phone, FieldCheckRow::Required | FieldCheckRow::HalfWidthOnly, "出発ゲート１の電話番号", 0},
+    {Gate2Phone, FieldCheckRow::HalfWidthOnly, "出発ゲート２の電話番号", 0},
 }};
 
 int defaultSpeedPosition(int roadCode)

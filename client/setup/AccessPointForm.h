@@ -61,8 +61,9 @@ public:
     };
 
     // The check the OK button runs: gate 1's name, and its number in
-    // half-width characters.
-    static const std::array<FieldCheckRow, 2> kChecks;
+    // half-width characters; gate 2's number, when given, half-width too
+    // (the modem would be sent double-byte codes for it on a redial).
+    static const std::array<FieldCheckRow, 3> kChecks;
 
     explicit AccessPointForm(const app::ClientSettings& settings);
 

@@ -84,6 +84,31 @@ TEST(UserSettingsDialog, WithoutAnAccessPointOkKeepsSetupIncomplete)
     EXPECT_EQ(f.saves, 1);
 }
 
+TEST(UserSettingsDialog, AccessPointButtonCompletesSetupAndSaves)
+{
+    kiro::uitest::app();
+    SetupFixture f;
+    f.openCatalogue(sampleAccessPoints(3));
+    UserSettingsDialog dialog(f.services);
+    fillUserSettings(dialog);
+    kiro::uitest::whenModalOpens([](QDialog* gates) {
+        auto* access = qobject_cast<AccessPointDialog*>(gates);
+        ASSERT_NE(access, nullptr);
+        waitUntilFilled(*access);
+        access->list()->setCurrentItem(access->list()->topLevelItem(0));
+        access->useSelectedRow();
+        click(access, "1");
+    });
+    click(&dialog, "1416");
+    EXPECT_EQ(f.settings.AccessPoint, "03-5000-1000");
+    EXPECT_EQ(f.saves, 1) << "saved after the access point dialog's OK";
+    click(&dialog, "1");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(f.settings.SetupIsOK, 1);
+    EXPECT_EQ(f.saves, 2);
+    EXPECT_TRUE(f.prompt.records().empty());
+}
+
 TEST(UserSettingsDialog, EditsTakeTheirLimitInCodePage932Bytes)
 {
     kiro::uitest::app();
@@ -154,6 +179,15 @@ TEST(AccessPointDialog, RefusesAFullWidthDigitAndADoubleClickOnNothing)
                                     "出発ゲート１の電話番号には、\n全角文字は入力できません。\n\n半角文字に直してください。"});
     EXPECT_TRUE(f.settings.AccessPoint.empty());
     EXPECT_TRUE(f.reconfigured.empty());
+
+    f.prompt.clear();
+    dialog.phoneEdit(1)->setText("03-5000-0001");
+    dialog.phoneEdit(2)->setText("０６");
+    click(&dialog, "1");
+    EXPECT_EQ(dialog.result(), 0) << "gate 2's number is dialled on a redial: half-width too";
+    EXPECT_EQ(f.prompt.texts(), std::vector<std::string>{
+                                    "出発ゲート２の電話番号には、\n全角文字は入力できません。\n\n半角文字に直してください。"});
+    dialog.phoneEdit(2)->clear();
 
     f.prompt.clear();
     dialog.show();
