@@ -1,6 +1,7 @@
 #include "client/ProgramServices.h"
 
 #include "client/CompactionWindowView.h"
+#include "client/SetupDialogs.h"
 #include "client/app/Prompt.h"
 #include "client/app/Settings.h"
 #include "client/db/CatalogueDb.h"
@@ -9,7 +10,6 @@
 #include "client/db/PendingUpdates.h"
 #include "client/online/BPlusTransferStarter.h"
 #include "client/online/CommPort.h"
-#include "client/SetupDialogs.h"
 #include "client/online/HostSession.h"
 #include "client/online/ModemTest.h"
 #include "client/online/PortRegistry.h"
