@@ -17,8 +17,7 @@
 
 namespace {
 
-// Closes the next modal dialog that opens (with cancel) and tells which it was.
-QString closeNextModal(const std::function<void()>& open)
+void ensureApplication()
 {
     static int argc = 1;
     static char name[] = "client_tests";
@@ -27,6 +26,11 @@ QString closeNextModal(const std::function<void()>& open)
         qputenv("QT_QPA_PLATFORM", "offscreen");
         new QApplication(argc, argv);
     }
+}
+
+// Closes the next modal dialog that opens (with cancel) and tells which it was.
+QString closeNextModal(const std::function<void()>& open)
+{
     QString seen;
     QTimer poll;
     poll.setInterval(10);
@@ -45,6 +49,7 @@ QString closeNextModal(const std::function<void()>& open)
 
 TEST(SetupWiring, EntriesAndFunctionsOpenTheirDialogs)
 {
+    ensureApplication();
     QTemporaryDir root;
     const QString install = root.filePath("install");
     const QString windows = root.filePath("windows");
