@@ -1,6 +1,7 @@
 #include "client/ProgramServices.h"
 
 #include "client/CompactionWindowView.h"
+#include "client/SetupDialogs.h"
 #include "client/app/Prompt.h"
 #include "client/app/Settings.h"
 #include "client/db/CatalogueDb.h"
@@ -10,10 +11,14 @@
 #include "client/online/BPlusTransferStarter.h"
 #include "client/online/CommPort.h"
 #include "client/online/HostSession.h"
+#include "client/online/ModemTest.h"
 #include "client/online/PortRegistry.h"
 #include "client/online/SessionSettingsFrom.h"
 #include "client/ui/MaintenanceMenu.h"
 #include "client/ui/progress/ProgressWindow.h"
+#include "client/ui/setup/AccessPointDialog.h"
+#include "client/ui/setup/UserSettingsDialog.h"
+#include "common/Registry.h"
 
 #include <cstdio>
 
@@ -73,14 +78,47 @@ void ProgramServices::createProgressWindow(QWidget* mainWindow)
     m_progress = std::make_unique<kiro::ui::ProgressWindow>(mainWindow);
     m_progress->hide();
     m_session = std::make_unique<kiro::online::HostSession>(*m_port, *m_progress, m_prompt);
-    m_session->setSettings(kiro::online::sessionSettingsFrom(m_settings, *kiro::online::systemRegistry()));
     m_progress->setPressHandler([session = m_session.get()]() { session->pressButton(); });
-    // Transfer steps hand the line to B Plus, sized for the road of gate 1.
-    kiro::online::BPlusTransferOptions transferOptions;
-    transferOptions.speedCode = kiro::online::BPlusTransferStarter::speedCodeFor(m_settings.RoadType);
-    m_transfer = std::make_unique<kiro::online::BPlusTransferStarter>(*m_port, transferOptions);
+    m_transfer = std::make_unique<kiro::online::BPlusTransferStarter>(*m_port, kiro::online::BPlusTransferOptions{});
+    applySettingsToSession();
     m_session->setTransferStarter(m_transfer.get());
     m_port->setReceiveHandler(&m_session->receiveHandler());
+}
+
+void ProgramServices::applySettingsToSession()
+{
+    if (m_session)
+        m_session->setSettings(kiro::online::sessionSettingsFrom(m_settings, *kiro::online::systemRegistry()));
+    if (m_transfer) {
+        // Transfer steps hand the line to B Plus, sized for the road of gate 1.
+        kiro::online::BPlusTransferOptions transferOptions;
+        transferOptions.speedCode = kiro::online::BPlusTransferStarter::speedCodeFor(m_settings.RoadType);
+        m_transfer->setOptions(transferOptions);
+    }
+}
+
+kiro::setup::SetupServices ProgramServices::setupServices()
+{
+    kiro::setup::SetupServices services;
+    services.settings = &m_settings;
+    services.prompt = &m_prompt;
+    services.database = m_db && m_db->isOpen() ? m_db.get() : nullptr;
+    services.music = m_music;
+    services.registry = kiro::online::systemRegistry();
+    services.registryFile = kiro::Registry::defaultFile().string();
+    services.folders = m_folders;
+    services.reconfigurePort = [this](int comPort, int baudRate) {
+        if (m_port)
+            m_port->Reconfigure(static_cast<std::uint8_t>(comPort), static_cast<std::uint32_t>(baudRate));
+    };
+    services.runModemTest = [this]() {
+        return m_port && m_session
+            && kiro::online::RunModemTest(*m_port, *m_session, m_settings.ComPort,
+                static_cast<std::uint32_t>(m_settings.BaudRate));
+    };
+    services.settingsChanged = [this]() { applySettingsToSession(); };
+    services.saveSettings = [this]() { saveSettings(); };
+    return services;
 }
 
 bool ProgramServices::openDatabase()
@@ -103,11 +141,11 @@ bool ProgramServices::setupIsOK() const
     return m_settings.SetupIsOK != 0;
 }
 
-void ProgramServices::runUserSettings(QWidget*)
+void ProgramServices::runUserSettings(QWidget* parent)
 {
-    // Seam: the user settings dialog opens here once the setup dialogs exist.
-    m_prompt.message("通信設定の画面は、このバージョンにはまだありません。\n"
-                     "kiro-settings で KIROL.INI を設定してください。");
+    kiro::setup::SetupServices services = setupServices();
+    UserSettingsDialog dialog(services, true, parent);
+    dialog.exec();
 }
 
 void ProgramServices::saveSettings()
@@ -138,13 +176,23 @@ void ProgramServices::openSongBook(QWidget*)
 
 bool ProgramServices::maintenanceEntryAvailable(int index) const
 {
-    // The setup dialogs (0-2) and the version-up screens (4, 5) join later.
-    return index == MaintenanceMenu::CompactEntry && m_db && m_db->isOpen();
+    // The version-up screens (4, 5) join later.
+    if (index == MaintenanceMenu::CompactEntry)
+        return m_db && m_db->isOpen();
+    return index >= MaintenanceMenu::UserSettingsEntry && index <= MaintenanceMenu::SoundModemEntry;
 }
 
 void ProgramServices::runMaintenanceEntry(int index, QWidget* menu)
 {
-    if (index == MaintenanceMenu::CompactEntry && m_db) {
+    if (index == MaintenanceMenu::UserSettingsEntry) {
+        runUserSettings(menu);
+    } else if (index == MaintenanceMenu::AccessPointEntry) {
+        kiro::setup::SetupServices services = setupServices();
+        AccessPointDialog dialog(services, menu);
+        dialog.exec();
+    } else if (index == MaintenanceMenu::SoundModemEntry) {
+        openSoundModemDialog(menu, *this);
+    } else if (index == MaintenanceMenu::CompactEntry && m_db) {
         CompactionWindowView view(menu);
         kiro::db::CompactDatabase(*m_db, m_prompt, view);
     }

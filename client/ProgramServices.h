@@ -2,6 +2,8 @@
 
 #include "client/app/AppFolders.h"
 #include "client/app/ClientSettings.h"
+#include "client/music/BackgroundMusic.h"
+#include "client/setup/SetupServices.h"
 #include "client/ui/MainWindowServices.h"
 
 #include <filesystem>
@@ -26,9 +28,9 @@ class ProgressWindow;
 namespace kiro::client {
 
 // The main window's services over the settings, folders, the catalogue
-// database, the port, the host session and its progress window. Background
-// music, the song book and the setup dialogs belong to libraries that join
-// later; their calls are the seams marked below.
+// database, the port, the host session and its progress window, and the
+// setup dialogs over them. Background music and the song book belong to
+// libraries that join later; their calls are the seams marked below.
 class ProgramServices : public MainWindowServices {
 public:
     ProgramServices(kiro::app::ClientSettings& settings, kiro::app::Prompt& prompt,
@@ -67,7 +69,20 @@ public:
     kiro::ui::ProgressWindow* progressWindow() const { return m_progress.get(); }
     const kiro::app::AppFolders& folders() const { return m_folders; }
 
+    // The background-music controller the screens and the setup dialogs use
+    // (silent until one is set; the caller keeps it alive).
+    void setMusic(kiro::music::BackgroundMusic* music) { m_music = music ? music : &m_silentMusic; }
+    kiro::music::BackgroundMusic& music() const { return *m_music; }
+
+    // What the setup dialogs reach: settings, prompt, catalogue, music,
+    // registry, and the port and host session for the modem test.
+    kiro::setup::SetupServices setupServices();
+
 private:
+    // The host session reads its settings at the start of a connection from
+    // this copy; the setup dialogs refresh it after a change.
+    void applySettingsToSession();
+
     kiro::app::ClientSettings& m_settings;
     kiro::app::Prompt& m_prompt;
     std::filesystem::path m_windowsDir;
@@ -78,6 +93,8 @@ private:
     std::unique_ptr<kiro::ui::ProgressWindow> m_progress;
     std::unique_ptr<kiro::online::BPlusTransferStarter> m_transfer;
     std::unique_ptr<kiro::online::HostSession> m_session;
+    kiro::music::SilentMusic m_silentMusic;
+    kiro::music::BackgroundMusic* m_music = &m_silentMusic;
 };
 
 } // namespace kiro::client

@@ -15,6 +15,10 @@ class MaintenanceMenu : public CaptionlessDialog {
     Q_OBJECT
 public:
     static const QStringList& entryTexts();
+    // "ユーザー情報の変更", "交信先(出発ゲート)の変更", "音源とモデムの設定・テスト".
+    static constexpr int UserSettingsEntry = 0;
+    static constexpr int AccessPointEntry = 1;
+    static constexpr int SoundModemEntry = 2;
     // "ＫＩＲＯデータベースの最適化".
     static constexpr int CompactEntry = 3;
 

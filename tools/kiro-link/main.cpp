@@ -5,6 +5,7 @@
 #include "client/online/BPlusTransferStarter.h"
 #include "client/online/CommPort.h"
 #include "client/online/HostSession.h"
+#include "client/online/ModemTest.h"
 #include "client/online/SessionSettingsFrom.h"
 #include "client/online/TextProgressView.h"
 #include "tools/kiro-link/JobScript.h"
@@ -131,11 +132,8 @@ int main(int argc, char **argv)
 
     int result = 1;
     if (options.command == "modem-test") {
-        port.Reconfigure(static_cast<std::uint8_t>(settings.ComPort), static_cast<std::uint32_t>(settings.BaudRate));
-        session.ShowProgress(false);
-        const int failed = session.Run(false, nullptr, online::kModemTestTimeOutTicks, true);
-        session.HideProgress();
-        const bool answered = failed == 0 && session.LastOutcome() == 2;
+        const bool answered = online::RunModemTest(port, session, settings.ComPort,
+                                                   static_cast<std::uint32_t>(settings.BaudRate));
         std::printf("%s\n", answered ? "modem answered" : "modem did not answer");
         result = answered ? 0 : 1;
     } else {
