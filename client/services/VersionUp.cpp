@@ -92,7 +92,6 @@ int VersionUp::EnterForumRoom(int room, const std::string& status)
 
 int VersionUp::FetchUpdateList()
 {
-    m_recorded.clear();
     if (EnterForumRoom(m_context.settings.VerUpRoomNo, kPreparing) != 0)
         return -1;
     if (run(m_scripts.messageList()) != 0) {
@@ -196,7 +195,6 @@ void VersionUp::removePartialFile(const std::string& fileName)
 
 int VersionUp::DownloadPendingUpdates()
 {
-    m_received.clear();
     int count = 0;
     try {
         db::Recordset updates(m_context.db);

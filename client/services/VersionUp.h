@@ -49,7 +49,7 @@ public:
     // 0 when in the room, else the failing script's result.
     int EnterForumRoom(int room, const std::string& status);
 
-    // What the last runs recorded ("D0036 01 新曲追加") and received
+    // What this object's runs recorded ("D0036 01 新曲追加") and received
     // ("D003601.VUM"), for logs and the command-line tool.
     const std::vector<std::string>& recordedUpdates() const { return m_recorded; }
     const std::vector<std::string>& receivedFiles() const { return m_received; }
