@@ -22,6 +22,9 @@ class HostSession;
 namespace kiro::ui {
 class ProgressWindow;
 }
+namespace kiro::services {
+class VersionUp;
+}
 
 namespace kiro::client {
 
@@ -68,6 +71,10 @@ public:
     const kiro::app::AppFolders& folders() const { return m_folders; }
 
 private:
+    // The version-up job over the open database and the host session.
+    kiro::services::VersionUp* versionUp();
+    void showVersionUpList(QWidget* parent);
+
     kiro::app::ClientSettings& m_settings;
     kiro::app::Prompt& m_prompt;
     std::filesystem::path m_windowsDir;
@@ -78,6 +85,7 @@ private:
     std::unique_ptr<kiro::ui::ProgressWindow> m_progress;
     std::unique_ptr<kiro::online::BPlusTransferStarter> m_transfer;
     std::unique_ptr<kiro::online::HostSession> m_session;
+    std::unique_ptr<kiro::services::VersionUp> m_versionUp;
 };
 
 } // namespace kiro::client

@@ -174,3 +174,34 @@ TEST(ProgramServices, CompactionEntryRunsWithItsNotice)
     services.closeDatabase();
     services.closeWorkspace();
 }
+
+TEST(ProgramServices, VersionUpEntriesNeedTheDatabase)
+{
+    ensureApplication();
+
+    Sandbox box;
+    kiro::db::CatalogueDb::createFile((box.install + "/sysfile/KIRODB.MDB").toStdString());
+    kiro::app::ClientSettings settings;
+    // The job's question answered "いいえ": nothing is dialled, nothing shown.
+    kiro::app::ScriptedPrompt prompt({kiro::app::PromptAnswer::Second});
+    kiro::client::ProgramServices services(settings, prompt, box.windows.toStdString());
+    services.setInstallFolder(box.install.toStdString());
+    services.prepareFolders();
+    EXPECT_FALSE(services.maintenanceEntryAvailable(4));
+    EXPECT_FALSE(services.maintenanceEntryAvailable(5));
+    QWidget window;
+    services.initPort(&window);
+    services.createProgressWindow(&window);
+    ASSERT_TRUE(services.openDatabase());
+    EXPECT_TRUE(services.maintenanceEntryAvailable(4));
+    EXPECT_TRUE(services.maintenanceEntryAvailable(5));
+
+    services.runMaintenanceEntry(5, &window);
+    ASSERT_EQ(prompt.records().size(), 1u);
+    EXPECT_EQ(prompt.records().front().text, "最新情報や、\nバージョンアップ情報を\n取りにいきますか？");
+    EXPECT_FALSE(settings.NeedGetInfo);
+    services.deleteProgressWindow();
+    services.closeDatabase();
+    services.closeWorkspace();
+    services.shutdownPort();
+}
