@@ -24,6 +24,7 @@ namespace {
 constexpr const char* kPreparing = "バージョンアップ処理準備中...";
 constexpr const char* kJobQuestion = "最新情報や、\nバージョンアップ情報を\n取りにいきますか？";
 constexpr const char* kJobDone = "バージョンアップが完了\nしました。\n詳細はメンテナンスビルの\nバージョンチェックを\nご覧ください。";
+constexpr const char* kBadUpdate = "バージョンアップ情報が不正です。";
 constexpr const char* kNothingNew = "バージョンアップ情報は、\nありませんでした。\n";
 constexpr const char* kRecordedCriterion = "((アップデートコード=\"%s\") AND (アップデートタイプ=\"%s\"))";
 // The columns' sizes: a longer text from the host is cut, not refused.
@@ -207,15 +208,22 @@ int VersionUp::DownloadPendingUpdates()
             db::Recordset files(m_context.db);
             files.open(db::fillStatement(db::statements::kSelectUpdateFilesToReceive, {code, type, module}),
                        db::Recordset::kReadOnly);
-            if (files.isEOF())
+            // A record the list fetch could not have written (edited by
+            // hand, or left by another program): say so rather than fail
+            // without a word.
+            if (files.isEOF()) {
+                m_context.prompt.message(kBadUpdate);
                 return -1;
+            }
             for (; !files.isEOF(); files.moveNext()) {
                 const std::string fileName = db::FieldToText(files.fieldValue("ファイル名"));
                 const auto address = splitDataAddress(db::FieldToText(files.fieldValue("データアドレス")));
                 // A name with a folder part would be stored elsewhere than
                 // where it is looked for when the update is applied.
-                if (!address || fileName.find_first_of("/\\") != std::string::npos)
+                if (!address || fileName.find_first_of("/\\") != std::string::npos) {
+                    m_context.prompt.message(kBadUpdate);
                     return -1;
+                }
                 if (run(m_scripts.download(address->room, address->data, fileName, m_context.installFolder)) != 0) {
                     removePartialFile(fileName);
                     return -1;
