@@ -45,6 +45,9 @@ public:
     // service handles it then.
     std::optional<ForumReply> line(const std::string& typed, const std::string& command);
 
+    // The member session ended under the forum (idle drop).
+    void leave() { m_state = State::Outside; }
+
     // Members who joined while this stand-in runs.
     static std::set<std::string>& joinedMembers();
 

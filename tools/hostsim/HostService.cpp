@@ -278,6 +278,7 @@ HostService::Reply HostService::tick(Clock::time_point now)
         // The member session is dropped; the caller is back at the access network.
         m_warned = false;
         m_memberId.clear();
+        m_forum.leave();
         reply.text = kHostName;
         m_state = State::HostName;
     }
