@@ -14,7 +14,10 @@
 #include "client/online/ModemTest.h"
 #include "client/online/PortRegistry.h"
 #include "client/online/SessionSettingsFrom.h"
+#include "client/services/VersionUp.h"
+#include "client/services/VersionUpList.h"
 #include "client/ui/MaintenanceMenu.h"
+#include "client/ui/VersionUpListDialog.h"
 #include "client/ui/progress/ProgressWindow.h"
 #include "client/ui/setup/AccessPointDialog.h"
 #include "client/ui/setup/UserSettingsDialog.h"
@@ -83,6 +86,44 @@ void ProgramServices::createProgressWindow(QWidget* mainWindow)
     applySettingsToSession();
     m_session->setTransferStarter(m_transfer.get());
     m_port->setReceiveHandler(&m_session->receiveHandler());
+    // The first logout of a day also fetches the forum's update list.
+    m_session->setDailyCheck({
+        [this] { return m_settings.LastLookVup; },
+        [this](const std::string& today) {
+            m_settings.LastLookVup = today;
+            saveSettings();
+        },
+        [this] { return versionUp() ? versionUp()->FetchUpdateList() : 0; },
+        [this] {
+            m_settings.NeedGetInfo = 1;
+            saveSettings();
+        },
+        {},
+    });
+}
+
+kiro::services::VersionUp* ProgramServices::versionUp()
+{
+    if (!m_versionUp && m_db && m_db->isOpen() && m_session)
+        m_versionUp = std::make_unique<kiro::services::VersionUp>(kiro::services::VersionUpContext{
+            *m_db, *m_session, m_settings, m_prompt, m_folders.installFolder, m_folders.currentYear4,
+            m_progress.get(), [this] { saveSettings(); }});
+    return m_versionUp.get();
+}
+
+void ProgramServices::showVersionUpList(QWidget* parent)
+{
+    kiro::services::VersionUpListing listing;
+    try {
+        listing = kiro::services::loadVersionUpList(*m_db);
+    } catch (const std::exception& e) {
+        m_prompt.message(e.what());
+        return;
+    }
+    if (listing.anyUnreceived)
+        m_settings.NeedGetInfo = 1;
+    VersionUpListDialog dialog(listing.rows, parent);
+    dialog.exec();
 }
 
 void ProgramServices::applySettingsToSession()
@@ -176,10 +217,12 @@ void ProgramServices::openSongBook(QWidget*)
 
 bool ProgramServices::maintenanceEntryAvailable(int index) const
 {
-    // The version-up screens (4, 5) join later.
-    if (index == MaintenanceMenu::CompactEntry)
-        return m_db && m_db->isOpen();
-    return index >= MaintenanceMenu::UserSettingsEntry && index <= MaintenanceMenu::SoundModemEntry;
+    if (index >= MaintenanceMenu::UserSettingsEntry && index <= MaintenanceMenu::SoundModemEntry)
+        return true;
+    const bool databaseEntry = index == MaintenanceMenu::CompactEntry || index == MaintenanceMenu::VersionListEntry;
+    if (index == MaintenanceMenu::VersionUpEntry)
+        return m_db && m_db->isOpen() && m_session;
+    return databaseEntry && m_db && m_db->isOpen();
 }
 
 void ProgramServices::runMaintenanceEntry(int index, QWidget* menu)
@@ -195,6 +238,10 @@ void ProgramServices::runMaintenanceEntry(int index, QWidget* menu)
     } else if (index == MaintenanceMenu::CompactEntry && m_db) {
         CompactionWindowView view(menu);
         kiro::db::CompactDatabase(*m_db, m_prompt, view);
+    } else if (index == MaintenanceMenu::VersionListEntry && m_db) {
+        showVersionUpList(menu);
+    } else if (index == MaintenanceMenu::VersionUpEntry && versionUp()) {
+        versionUp()->RunVersionUpJob();
     }
 }
 
@@ -212,6 +259,7 @@ void ProgramServices::deleteProgressWindow()
         m_transfer->join();
     if (m_port)
         m_port->setReceiveHandler(nullptr);
+    m_versionUp.reset();
     m_session.reset();
     m_transfer.reset();
     m_progress.reset();
@@ -225,6 +273,7 @@ void ProgramServices::closeDatabase()
 
 void ProgramServices::closeWorkspace()
 {
+    m_versionUp.reset();
     if (m_db)
         m_db->shutDown();
     m_db.reset();

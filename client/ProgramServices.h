@@ -24,6 +24,9 @@ class HostSession;
 namespace kiro::ui {
 class ProgressWindow;
 }
+namespace kiro::services {
+class VersionUp;
+}
 
 namespace kiro::client {
 
@@ -82,6 +85,9 @@ private:
     // The host session reads its settings at the start of a connection from
     // this copy; the setup dialogs refresh it after a change.
     void applySettingsToSession();
+    // The version-up job over the open database and the host session.
+    kiro::services::VersionUp* versionUp();
+    void showVersionUpList(QWidget* parent);
 
     kiro::app::ClientSettings& m_settings;
     kiro::app::Prompt& m_prompt;
@@ -95,6 +101,7 @@ private:
     std::unique_ptr<kiro::online::HostSession> m_session;
     kiro::music::SilentMusic m_silentMusic;
     kiro::music::BackgroundMusic* m_music = &m_silentMusic;
+    std::unique_ptr<kiro::services::VersionUp> m_versionUp;
 };
 
 } // namespace kiro::client

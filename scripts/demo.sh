@@ -70,8 +70,13 @@ cleanup() {
 trap cleanup EXIT
 
 host_port=2323
+# The operator's forum with two database updates (maintenance menu entry 5).
+forum_args=()
+if bash "$source_dir/scripts/demo-forum.sh" "$demo/forum" >/dev/null; then
+  forum_args=(--forum "$demo/forum")
+fi
 if [ -x "$bin/kiro-hostsim" ]; then
-  "$bin/kiro-hostsim" --port 0 --member "$member_id:$member_password" >"$demo/hostsim.log" 2>&1 &
+  "$bin/kiro-hostsim" --port 0 --member "$member_id:$member_password" "${forum_args[@]}" >"$demo/hostsim.log" 2>&1 &
   host_pid=$!
   for _ in $(seq 1 50); do
     port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$demo/hostsim.log" | head -n 1)

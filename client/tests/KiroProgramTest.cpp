@@ -163,7 +163,7 @@ TEST(ProgramServices, CompactionEntryRunsWithItsNotice)
     EXPECT_TRUE(services.maintenanceEntryAvailable(3));
     for (int entry : {0, 1, 2})
         EXPECT_TRUE(services.maintenanceEntryAvailable(entry)) << "setup dialog " << entry;
-    EXPECT_FALSE(services.maintenanceEntryAvailable(4)) << "the version-up screens are not in the program yet";
+    EXPECT_FALSE(services.maintenanceEntryAvailable(4)) << "the version-up job needs the host session";
 
     QWidget menu;
     services.runMaintenanceEntry(3, &menu);
@@ -175,4 +175,35 @@ TEST(ProgramServices, CompactionEntryRunsWithItsNotice)
     EXPECT_TRUE(QFile::exists(box.install + "/sysfile/KIRODB.MDB"));
     services.closeDatabase();
     services.closeWorkspace();
+}
+
+TEST(ProgramServices, VersionUpEntriesNeedTheDatabase)
+{
+    ensureApplication();
+
+    Sandbox box;
+    kiro::db::CatalogueDb::createFile((box.install + "/sysfile/KIRODB.MDB").toStdString());
+    kiro::app::ClientSettings settings;
+    // The job's question answered "いいえ": nothing is dialled, nothing shown.
+    kiro::app::ScriptedPrompt prompt({kiro::app::PromptAnswer::Second});
+    kiro::client::ProgramServices services(settings, prompt, box.windows.toStdString());
+    services.setInstallFolder(box.install.toStdString());
+    services.prepareFolders();
+    EXPECT_FALSE(services.maintenanceEntryAvailable(4));
+    EXPECT_FALSE(services.maintenanceEntryAvailable(5));
+    QWidget window;
+    services.initPort(&window);
+    services.createProgressWindow(&window);
+    ASSERT_TRUE(services.openDatabase());
+    EXPECT_TRUE(services.maintenanceEntryAvailable(4));
+    EXPECT_TRUE(services.maintenanceEntryAvailable(5));
+
+    services.runMaintenanceEntry(5, &window);
+    ASSERT_EQ(prompt.records().size(), 1u);
+    EXPECT_EQ(prompt.records().front().text, "最新情報や、\nバージョンアップ情報を\n取りにいきますか？");
+    EXPECT_FALSE(settings.NeedGetInfo);
+    services.deleteProgressWindow();
+    services.closeDatabase();
+    services.closeWorkspace();
+    services.shutdownPort();
 }

@@ -21,6 +21,9 @@ public:
     static constexpr int SoundModemEntry = 2;
     // "ＫＩＲＯデータベースの最適化".
     static constexpr int CompactEntry = 3;
+    // "バージョンチェック" and "★新情報・バージョンアップ情報を取りに行く".
+    static constexpr int VersionListEntry = 4;
+    static constexpr int VersionUpEntry = 5;
 
     MaintenanceMenu(MainWindowServices& services, kiro::app::Prompt& prompt, QWidget* parent = nullptr);
 

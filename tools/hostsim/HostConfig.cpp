@@ -1,5 +1,7 @@
 #include "tools/hostsim/HostConfig.h"
 
+#include "tools/hostsim/ForumService.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -87,6 +89,8 @@ std::optional<std::string> apply(const std::string &key, const std::string &valu
     bool known = false;
     if (auto error = applyTransferSetting(key, value, config.transfer, known); known)
         return error;
+    if (auto error = applyForumSetting(key, value, config.forumDir, known); known)
+        return error;
     return "unknown setting: " + key;
 }
 
@@ -144,7 +148,7 @@ std::string usage()
 {
     return "usage: kiro-hostsim [--port N] [--road 5|7] [--member ID:PASSWORD]...\n"
            "                    [--logged-in ID]... [--idle-warn SECONDS] [--idle-drop SECONDS]\n"
-           "                    [--content DIR] [--config FILE]\n" +
+           "                    [--content DIR] [--forum DIR] [--config FILE]\n" +
            transferUsage();
 }
 

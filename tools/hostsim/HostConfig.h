@@ -21,11 +21,13 @@ struct HostConfig {
     std::chrono::milliseconds idleWarn{0};      // 0 = never warn
     std::chrono::milliseconds idleDrop{120000}; // after the warning
     std::string contentDir;
+    std::string forumDir; // the operator's forum (ForumService.h); empty = none
     TransferSettings transfer; // B Plus: the host's parameters, line faults
 };
 
 // Reads "key = value" lines ('#' and ';' start comments). Keys: port, road,
-// member (ID:PASSWORD, repeatable), logged-in, idle-warn, idle-drop, content.
+// member (ID:PASSWORD, repeatable), logged-in, idle-warn, idle-drop, content,
+// forum.
 // Returns an error message, or nothing on success.
 std::optional<std::string> loadConfigFile(const std::string &path, HostConfig &config);
 

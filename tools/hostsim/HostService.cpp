@@ -45,7 +45,8 @@ const char *kPasswordPrompt = "\r\nEnter Password --->";
 } // namespace
 
 HostService::HostService(const HostConfig &config, Clock::time_point now)
-    : m_config(config), m_state(config.road == 7 ? State::Login : State::HostName), m_lastInput(now)
+    : m_config(config), m_state(config.road == 7 ? State::Login : State::HostName), m_lastInput(now),
+      m_forum(config.forumDir)
 {
 }
 
@@ -161,6 +162,15 @@ void HostService::line(const std::string &text, Reply &reply)
         }
         return;
     case State::Main:
+        // Inside the forum every line is the forum's, but for leaving it.
+        if (m_forum.inside() || m_forum.isGoCommand(command)) {
+            auto answer = m_forum.inside() ? m_forum.line(text, command) : std::optional(m_forum.enter(m_memberId));
+            if (answer) {
+                reply.text += answer->text;
+                reply.transfer = answer->transfer;
+                return;
+            }
+        }
         // File names keep the case the caller typed.
         if (auto request = parseTransferCommand(text)) {
             const bool known = plainFileName(request->file) &&
@@ -268,6 +278,7 @@ HostService::Reply HostService::tick(Clock::time_point now)
         // The member session is dropped; the caller is back at the access network.
         m_warned = false;
         m_memberId.clear();
+        m_forum.leave();
         reply.text = kHostName;
         m_state = State::HostName;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tools/hostsim/ForumService.h"
 #include "tools/hostsim/HostConfig.h"
 #include "tools/hostsim/TransferService.h"
 
@@ -56,6 +57,7 @@ private:
     Clock::time_point m_lastInput;
     bool m_warned = false;
     Clock::time_point m_warnedAt;
+    ForumService m_forum;
 };
 
 } // namespace kiro::hostsim

@@ -325,7 +325,8 @@ std::string runTransfer(int fd, TelnetCodec& codec, const TransferRequest& reque
     namespace fs = std::filesystem;
     online::BPlusHostResult result;
     if (request.download) {
-        result = host.sendFile(fs::path(contentDir) / request.file, request.file);
+        const fs::path source = request.source.empty() ? fs::path(contentDir) / request.file : fs::path(request.source);
+        result = host.sendFile(source, request.file);
     } else {
         const fs::path folder = settings.uploadDir.empty() ? fs::path(contentDir) / "upload" : fs::path(settings.uploadDir);
         std::error_code ec;

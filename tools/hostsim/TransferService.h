@@ -34,6 +34,7 @@ std::string transferUsage();
 struct TransferRequest {
     bool download = true;
     std::string file;  // a plain name (code page 932)
+    std::string source;  // the file sent, when not the content folder's file of that name
 };
 
 // "DOWn <file> PROT:BPL" (DOW, DOWN) and "UPL <file> PROT:BPL", any case.

@@ -37,7 +37,7 @@ std::optional<std::string> parseLinkOptions(const std::vector<std::string> &args
     if (i >= args.size())
         return std::string("no command given");
     options.command = args[i++];
-    if (options.command == "login" || options.command == "modem-test") {
+    if (options.command == "login" || options.command == "modem-test" || options.command == "versionup") {
         if (i < args.size())
             return "unexpected argument " + args[i];
         return std::nullopt;
@@ -64,7 +64,9 @@ std::string linkUsage()
            "  login                  connect, log in, log out (exit 0 on success)\n"
            "  modem-test             run the modem test (exit 0 when the modem answered)\n"
            "  run SCRIPT.json [--logout]\n"
-           "                         run a job script; captures are printed afterwards\n";
+           "                         run a job script; captures are printed afterwards\n"
+           "  versionup              fetch the forum's update list, download the pending updates\n"
+           "                         (catalogue: sysfile/KIRODB.MDB of the install folder)\n";
 }
 
 } // namespace kiro::link

@@ -11,7 +11,7 @@ struct LinkOptions {
     std::string install;
     int tickMs = 500;
     std::string pressWhen;
-    std::string command; // login, modem-test, run
+    std::string command; // login, modem-test, run, versionup
     std::string script;  // run
     bool logout = false; // run --logout
 };

@@ -1,5 +1,6 @@
 // kiro-link: the online engine without windows. Runs the host session with
 // the user's settings and prints the progress window as lines of text.
+#include "client/app/AppFolders.h"
 #include "client/app/Prompt.h"
 #include "client/app/Settings.h"
 #include "client/online/BPlusTransferStarter.h"
@@ -8,6 +9,8 @@
 #include "client/online/ModemTest.h"
 #include "client/online/SessionSettingsFrom.h"
 #include "client/online/TextProgressView.h"
+#include "client/db/CatalogueDb.h"
+#include "client/services/VersionUp.h"
 #include "tools/kiro-link/JobScript.h"
 #include "tools/kiro-link/LinkOptions.h"
 
@@ -19,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <unistd.h>
 
 using namespace kiro;
@@ -107,6 +111,22 @@ int main(int argc, char **argv)
     });
     session.setTransferStarter(&transfers);
     session.setTickInterval(std::chrono::milliseconds(options.tickMs));
+    // The catalogue of the install folder, when there is one: the daily
+    // check and the version-up job record updates in it.
+    app::AppFolders folders = app::AppFolders::fromCurrentDirectory();
+    folders.recordCurrentYear();
+    db::CatalogueDb catalogue;
+    std::unique_ptr<services::VersionUp> versionUp;
+    const std::filesystem::path catalogueFile =
+        std::filesystem::path(folders.systemFolder) / std::string(db::CatalogueDb::kFileName);
+    if (std::filesystem::exists(catalogueFile) && catalogue.open(catalogueFile))
+        versionUp = std::make_unique<services::VersionUp>(services::VersionUpContext{
+            catalogue, session, settings, prompt, folders.installFolder, folders.currentYear4, &view,
+            [&settings] { app::SaveSettings(settings); }});
+    if (options.command == "versionup" && !versionUp) {
+        std::fprintf(stderr, "kiro-link: the catalogue %s does not open\n", catalogueFile.c_str());
+        return 1;
+    }
     session.setDailyCheck({
         [&settings] { return settings.LastLookVup; },
         [&settings](const std::string &today) {
@@ -114,8 +134,8 @@ int main(int argc, char **argv)
             app::SaveSettings(settings);
             std::printf("[daily check] %s\n", today.c_str());
         },
-        // The version-up feature's FetchUpdateList is not wired in yet.
-        {},
+        versionUp ? std::function<int()>([&versionUp] { return versionUp->FetchUpdateList(); })
+                  : std::function<int()>(),
         [&settings] {
             settings.NeedGetInfo = 1;
             app::SaveSettings(settings);
@@ -131,7 +151,15 @@ int main(int argc, char **argv)
         });
 
     int result = 1;
-    if (options.command == "modem-test") {
+    if (options.command == "versionup") {
+        result = versionUp->RunVersionUpJob();
+        for (const std::string &update : versionUp->recordedUpdates())
+            std::printf("[recorded] %s
+", update.c_str());
+        for (const std::string &file : versionUp->receivedFiles())
+            std::printf("[received] %s
+", file.c_str());
+    } else if (options.command == "modem-test") {
         const bool answered = online::RunModemTest(port, session, settings.ComPort,
                                                    static_cast<std::uint32_t>(settings.BaudRate));
         std::printf("%s\n", answered ? "modem answered" : "modem did not answer");

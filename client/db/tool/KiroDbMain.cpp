@@ -2,13 +2,18 @@
 #include "client/db/CatalogueDb.h"
 #include "client/db/Compaction.h"
 #include "client/db/DbError.h"
+#include "client/db/PendingUpdates.h"
+#include "client/db/Statements.h"
 #include "client/db/Recordset.h"
 #include "client/db/SampleCatalogue.h"
 #include "client/db/UpdateScript.h"
+#include "common/FileNames.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <set>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -29,7 +34,9 @@ int usage(const std::string& problem = {})
                  "  query PATH SQL                           run a Jet SELECT, print tab-separated rows\n"
                  "  exec PATH SQL                            run any other Jet statement, print rows changed\n"
                  "  script PATH SCRIPTFILE                   run an update script (log: ./SqlError.Log)\n"
-                 "  compact PATH                             compact the file in place\n";
+                 "  compact PATH                             compact the file in place\n"
+                 "  apply INSTALL_DIR                        apply the received updates as the client does\n"
+                 "                                           at start (catalogue: INSTALL_DIR/sysfile/KIRODB.MDB)\n";
     return kUsageError;
 }
 
@@ -140,6 +147,52 @@ int compact(const std::string& path, const std::string& password)
     return 1;
 }
 
+// The received updates not yet applied, as "D0036 01".
+std::vector<std::string> pendingUpdates(CatalogueDb& db)
+{
+    std::vector<std::string> keys;
+    Recordset rs(db);
+    rs.open(statements::kSelectPendingUpdates, Recordset::kReadOnly);
+    for (; !rs.isEOF(); rs.moveNext())
+        keys.push_back(FieldToText(rs.fieldValue("アップデートタイプ")) + FieldToText(rs.fieldValue("アップデートコード")) +
+                       " " + FieldToText(rs.fieldValue("モジュールコード")));
+    return keys;
+}
+
+int applyUpdates(const std::string& folder, const std::string& password)
+{
+    const std::filesystem::path install = std::filesystem::absolute(folder);
+    const auto file = kiro::filenames::findUnder(install, "sysfile/" + std::string(CatalogueDb::kFileName));
+    if (!file) {
+        std::cerr << "kiro-db: no catalogue in " << install.string() << "/sysfile\n";
+        return 1;
+    }
+    CatalogueDb db(password);
+    db.openOrThrow(*file);
+    const std::vector<std::string> before = pendingUpdates(db);
+    if (before.empty()) {
+        std::printf("no received updates to apply\n");
+        return 0;
+    }
+    const int failure = ApplyPendingUpdates(db, UpdateEnvironment::standard(install));
+    const std::vector<std::string> after = pendingUpdates(db);
+    const std::set<std::string> left(after.begin(), after.end());
+    // The run stops at the first failure: that update failed, later ones
+    // were not tried.
+    bool failedShown = false;
+    for (const std::string& update : before) {
+        const char* result = "applied";
+        if (left.count(update)) {
+            result = failedShown ? "not tried" : "failed";
+            failedShown = true;
+        }
+        std::printf("%s: %s\n", update.c_str(), result);
+    }
+    if (failure)
+        std::cerr << "kiro-db: an update failed; it stays pending (see " << (install / kUpdateLogName).string() << ")\n";
+    return failure ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -168,6 +221,8 @@ int main(int argc, char** argv)
             return script(args[1], args[2], password);
         if (command == "compact" && args.size() == 2)
             return compact(args[1], password);
+        if (command == "apply" && args.size() == 2)
+            return applyUpdates(args[1], password);
     } catch (const DbError& e) {
         std::cerr << "kiro-db: error " << e.code() << ": " << e.what() << "\n";
         return 1;
