@@ -14,6 +14,8 @@ ReceiveButtonResult PlayButtonReceive(BulkReceive &job, app::Prompt &prompt, db:
 {
     ReceiveButtonResult result;
     const BulkReceiveOutcome outcome = job.bulkReceive(course);
+    result.downloaded = outcome.downloaded;
+    result.cancelled = outcome.cancelled;
     result.oneTimeDownloaded = outcome.oneTimeDownloaded;
     if (outcome.error) {
         result.error = true;

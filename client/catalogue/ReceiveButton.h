@@ -13,6 +13,8 @@ class BulkReceive;
 
 struct ReceiveButtonResult {
     bool error = false;        // the receive failed: the counters and the button stay
+    int downloaded = 0;
+    int cancelled = 0;
     int oneTimeDownloaded = 0; // add to the screen's one-time downloaded count
     bool reservationsCleared = false; // course 50: the user declined to play on
 };

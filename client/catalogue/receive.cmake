@@ -14,5 +14,5 @@ kiro_add_gtest(receive_tests
   LIBS kiro_catalogue kiro_app
   TIMEOUT 240)
 if(TARGET receive_tests)
-  add_dependencies(receive_tests kiro-hostsim)
+  add_dependencies(receive_tests kiro-hostsim kiro-link)
 endif()
