@@ -24,7 +24,14 @@ std::optional<std::pair<int, int>> address(const char *text)
     return std::make_pair(menu, item);
 }
 
-std::string baseNameOf(std::string name)
+const char *column(sqlite3_stmt *st, int i)
+{
+    return reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+}
+
+} // namespace
+
+std::string productBaseName(std::string name)
 {
     if (const auto cut = name.find_last_of("/\\"); cut != std::string::npos)
         name.erase(0, cut + 1);
@@ -32,13 +39,6 @@ std::string baseNameOf(std::string name)
         name.erase(dot);
     return name;
 }
-
-const char *column(sqlite3_stmt *st, int i)
-{
-    return reinterpret_cast<const char *>(sqlite3_column_text(st, i));
-}
-
-} // namespace
 
 std::optional<KaraokeCatalogue> KaraokeCatalogue::load(const std::filesystem::path &file, const std::string &password,
                                                        std::string &error)
@@ -55,7 +55,7 @@ std::optional<KaraokeCatalogue> KaraokeCatalogue::load(const std::filesystem::pa
             const char *name = column(st.get(), 1);
             if (code == nullptr || name == nullptr)
                 continue;
-            const std::string base = baseNameOf(name);
+            const std::string base = productBaseName(name);
             if (auto a = address(column(st.get(), 2)))
                 catalogue.add(a->first, a->second, {code, base, false});
             if (auto a = address(column(st.get(), 3)))

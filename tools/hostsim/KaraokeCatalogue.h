@@ -43,4 +43,7 @@ private:
     mutable std::filesystem::path m_scratch; // made-up headers; removed with the catalogue
 };
 
+// ファイル名 without folder and extension: the name the caller asks for.
+std::string productBaseName(std::string fileName);
+
 } // namespace kiro::hostsim
