@@ -11,6 +11,7 @@ target_link_libraries(kiro_catalogue PUBLIC kiro_services)
 kiro_add_gtest(receive_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/KaraokeScriptsTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/BulkReceiveEndToEndTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/ReceiveButtonTest.cpp
   LIBS kiro_catalogue kiro_app
   TIMEOUT 240)
 if(TARGET receive_tests)
