@@ -4,6 +4,7 @@
 #include "client/db/CatalogueDb.h"
 #include "client/db/Recordset.h"
 #include "common/Cp932.h"
+#include "common/tests/TempDir.h"
 #include "tools/hostsim/tests/HostSimProcess.h"
 #include "tools/kiro-link/tests/LinkFixture.h"
 
@@ -11,7 +12,6 @@
 
 #include <ctime>
 #include <fstream>
-#include <sstream>
 
 using kiro::testing::HostSimProcess;
 using kiro::testing::LinkFixture;
@@ -19,14 +19,6 @@ using kiro::testing::LinkResult;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
 
 class ReceiveRig {
 public:
@@ -93,7 +85,7 @@ public:
         LinkResult result = link.run(arguments);
         return result;
     }
-    std::string hostLog() const { return readAll(link.path("host.log")); }
+    std::string hostLog() const { return fileText(link.path("host.log")); }
 
     // ダウンロード済みフラグ of a product, -1 when it is not there.
     long long downloaded(const std::string &code, const std::string &course = "010")
@@ -165,7 +157,7 @@ TEST(BulkReceiveEndToEnd, KeepingReservationTakesHeaderAndArchiveOneTimeOnlyTheA
     EXPECT_EQ(log.find("served K000002 header"), std::string::npos);
     EXPECT_EQ(rig.downloaded("K000001"), 1);
     EXPECT_EQ(rig.downloaded("K000002"), 1);
-    EXPECT_EQ(readAll(rig.karaoke() / "KR00001.KRD"), "KRD of KR00001");
+    EXPECT_EQ(fileText(rig.karaoke() / "KR00001.KRD"), "KRD of KR00001");
     EXPECT_TRUE(fs::exists(rig.karaoke() / "KR00002.MID"));
     // Neither the archives nor the header stay in the mail folder.
     EXPECT_TRUE(fs::is_empty(rig.mail())) << fs::directory_iterator(rig.mail())->path();
@@ -282,7 +274,7 @@ TEST(BulkReceiveEndToEnd, UserInfoMailSentOnceRefusedForUnapprovedMember)
     char year[8];
     std::strftime(year, sizeof year, "%y", std::localtime(&now));
     const std::string name = std::string("W") + year + "29999.TXT";
-    const std::string mail = kiro::cp932::toUtf8(readAll(rig.upload() / name));
+    const std::string mail = kiro::cp932::toUtf8(fileText(rig.upload() / name));
     EXPECT_NE(mail.find("お名前/漢字：山田太郎\r\n"), std::string::npos) << mail;
     EXPECT_NE(mail.find("KIRO暗証番号：7777\r\n"), std::string::npos);
     EXPECT_NE(rig.hostLog().find(std::string("mail ") + name + " from ABC01234 to QRT04521: 簡易版KIROインストール完了"),

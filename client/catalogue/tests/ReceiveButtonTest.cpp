@@ -10,6 +10,7 @@
 #include "client/online/HostSession.h"
 #include "client/online/TelnetModemDevice.h"
 #include "client/online/TextProgressView.h"
+#include "common/tests/TempDir.h"
 #include "tools/hostsim/tests/HostSimProcess.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,6 @@
 #include <QCoreApplication>
 
 #include <fstream>
-#include <sstream>
 
 using namespace kiro;
 namespace fs = std::filesystem;
@@ -38,8 +38,7 @@ protected:
     void SetUp() override
     {
         application();
-        char pattern[] = "/tmp/receive-button-test-XXXXXX";
-        m_dir = ::mkdtemp(pattern);
+        m_dir = m_temp.path;
         for (const char *folder : {"inst/sysfile", "inst/MAIL", "inst/karaoke", "content", "work"})
             fs::create_directories(m_dir / folder);
         db::CatalogueDb::createFile(dbPath());
@@ -57,17 +56,10 @@ protected:
         port.reset();
         host.reset();
         db.shutDown();
-        fs::remove_all(m_dir);
     }
 
     fs::path dbPath() const { return m_dir / "inst/sysfile/KIRODB.MDB"; }
-    std::string hostLog() const
-    {
-        std::ifstream in(m_dir / "host.log", std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
+    std::string hostLog() const { return fileText(m_dir / "host.log"); }
 
     bool archive(const std::string &base)
     {
@@ -131,6 +123,7 @@ protected:
     std::unique_ptr<online::HostSession> session;
 
 private:
+    TempDir m_temp{"receive-button"};
     fs::path m_dir;
 
 protected:

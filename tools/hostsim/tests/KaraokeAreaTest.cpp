@@ -2,6 +2,7 @@
 // strings; the stored-archive writer checked against our own extractor.
 #include "archive/LzhExtract.h"
 #include "common/Cp932.h"
+#include "common/tests/TempDir.h"
 #include "tools/hostsim/DemoSong.h"
 #include "tools/hostsim/HostService.h"
 #include "tools/hostsim/KaraokeCatalogue.h"
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 using namespace kiro::hostsim;
 namespace fs = std::filesystem;
@@ -27,12 +27,11 @@ bool endsWith(const std::string &s, const std::string &tail)
 struct Area {
     HostConfig config;
     std::unique_ptr<HostService> service;
-    fs::path content;
+    TempDir temp{"karaoke-area"};
+    fs::path content = temp.path;
 
     Area()
     {
-        char pattern[] = "/tmp/karaoke-area-test-XXXXXX";
-        content = ::mkdtemp(pattern);
         config.members["ABC01234"] = "secret";
         config.contentDir = content.string();
         auto catalogue = std::make_shared<KaraokeCatalogue>();
@@ -42,7 +41,6 @@ struct Area {
         config.karaoke = catalogue;
         std::ofstream(content / "kr00001.lzh", std::ios::binary) << "archive";
     }
-    ~Area() { fs::remove_all(content); }
 
     void login()
     {
@@ -197,8 +195,8 @@ TEST(MailArea, UnapprovedMemberIsRefused)
 TEST(LzhStoreWriter, ArchivesExtractWithOurExtractor)
 {
     EXPECT_EQ(lzhCrc16({'1', '2', '3', '4', '5', '6', '7', '8', '9'}), 0xBB3D);
-    char pattern[] = "/tmp/lzh-store-test-XXXXXX";
-    const fs::path dir = ::mkdtemp(pattern);
+    TempDir temp("lzh-store");
+    const fs::path dir = temp.path;
     const auto krd = makeDemoKrd("題名", "歌詞");
     ASSERT_GE(krd.size(), 54u);
     EXPECT_EQ(std::string(krd.begin(), krd.begin() + 4), "8JSY");
@@ -208,11 +206,8 @@ TEST(LzhStoreWriter, ArchivesExtractWithOurExtractor)
     ASSERT_TRUE(writeStoredLzh(dir / "A.LZH", {{"A.KRD", krd}, {"A.MID", midi}, {"EMPTY", {}}}));
     fs::create_directories(dir / "out");
     ASSERT_EQ(kiro::LzhExtractAll(dir / "A.LZH", dir / "out"), 0);
-    std::ifstream in(dir / "out" / "A.MID", std::ios::binary);
-    const std::string back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(back, std::string(midi.begin(), midi.end()));
+    EXPECT_EQ(fileText(dir / "out" / "A.MID"), std::string(midi.begin(), midi.end()));
     EXPECT_TRUE(fs::exists(dir / "out" / "EMPTY"));
     EXPECT_TRUE(makeStoredLzh({{"", {1}}}).empty());
     EXPECT_TRUE(makeStoredLzh({{std::string(240, 'N'), {1}}}).empty());
-    fs::remove_all(dir);
 }
