@@ -14,12 +14,14 @@ namespace {
 
 StepOutcome goOn(const std::string &prompt, const char *status = nullptr) { return {prompt.c_str(), 0, status}; }
 
-bool put(char *buffer, std::size_t size, const std::string &text)
+// Copies text and `ending` into the buffer; false (buffer untouched) when
+// they do not fit or the text holds a line break or NUL.
+bool put(char *buffer, std::size_t size, const std::string &text, const char *ending = "")
 {
-    if (text.size() + 1 >= size || text.find('\r') != std::string::npos || text.find('\0') != std::string::npos)
+    const std::string all = text + ending;
+    if (all.size() >= size || text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
         return false;
-    std::memcpy(buffer, text.data(), text.size());
-    buffer[text.size()] = '\0';
+    std::memcpy(buffer, all.c_str(), all.size() + 1);
     return true;
 }
 
@@ -54,8 +56,8 @@ bool MailScripts::fill(const std::string &fileName, const std::filesystem::path 
     std::string folder = mailFolder.string();
     if (folder.empty() || folder.back() != '/')
         folder.push_back('/');
-    return put(m_fileCommand, kFieldSize - 1, cp932::fromUtf8(fileName)) && std::strcat(m_fileCommand, "\r") &&
-           put(m_recipientCommand, kFieldSize - 1, cp932::fromUtf8(recipientId)) && std::strcat(m_recipientCommand, "\r") &&
+    return put(m_fileCommand, kFieldSize, cp932::fromUtf8(fileName), "\r") &&
+           put(m_recipientCommand, kFieldSize, cp932::fromUtf8(recipientId), "\r") &&
            put(m_folderCommand, kFolderSize, folder);
 }
 
