@@ -58,7 +58,7 @@ AreaReply KaraokeArea::line(const std::string &text)
             return {sj("ファイルが見つかりません。") + "\r\n" + prompt(), {}, {}};
         }
         m_stage = Stage::Item;
-        m_served = m_item->header ? m_item->code + " header" : m_item->code;
+        m_served = m_item->header ? "HEADER.BIN of " + m_item->baseName : m_item->baseName;
         return {sj("－ダウンロード開始－") + "\r\n", {}, TransferRequest{true, text, m_file.string()}};
     }
     if (command == "SET PAGE ON" || command == "SET PAGE OFF" || command.rfind("SET LINE ", 0) == 0)

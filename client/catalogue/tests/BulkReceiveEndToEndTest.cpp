@@ -151,10 +151,10 @@ TEST(BulkReceiveEndToEnd, KeepingReservationTakesHeaderAndArchiveOneTimeOnlyTheA
     // "12,345" goes out as "12\r" at the menu and "345\r" at the item.
     EXPECT_NE(log.find("caller: 12\\r"), std::string::npos);
     EXPECT_NE(log.find("caller: 345\\r"), std::string::npos);
-    EXPECT_NE(log.find("served K000001 header"), std::string::npos) << log;
-    EXPECT_NE(log.find("served K000001 ("), std::string::npos);
-    EXPECT_NE(log.find("served K000002 ("), std::string::npos);
-    EXPECT_EQ(log.find("served K000002 header"), std::string::npos);
+    EXPECT_NE(log.find("served HEADER.BIN of KR00001 ("), std::string::npos) << log;
+    EXPECT_NE(log.find("served KR00001 ("), std::string::npos);
+    EXPECT_NE(log.find("served kr00002 ("), std::string::npos);
+    EXPECT_EQ(log.find("served HEADER.BIN of kr00002"), std::string::npos);
     EXPECT_EQ(rig.downloaded("K000001"), 1);
     EXPECT_EQ(rig.downloaded("K000002"), 1);
     EXPECT_EQ(fileText(rig.karaoke() / "KR00001.KRD"), "KRD of KR00001");

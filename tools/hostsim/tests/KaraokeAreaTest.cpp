@@ -103,7 +103,7 @@ TEST(KaraokeArea, WalksToAnItemAndStartsItsDownload)
     EXPECT_EQ(fs::path(reply.transfer->source), a.content / "kr00001.lzh");
     const auto after = a.service->transferEnded(true, 7);
     EXPECT_EQ(after.text, "\r\n" + sj("＞"));
-    EXPECT_EQ(after.log, "served K000001 (7 bytes)");
+    EXPECT_EQ(after.log, "served KR00001 (7 bytes)");
 }
 
 TEST(KaraokeArea, NotReadyUnknownAndWrongNames)
