@@ -109,6 +109,8 @@ BulkReceiveOutcome BulkReceive::bulkReceive(int course)
     std::filesystem::create_directories(m_mail, ec);
     std::filesystem::create_directories(m_karaoke, ec);
     bool failed = !m_scripts.setFolder(m_mail);
+    if (failed)
+        report("メールフォルダのパスが長すぎます（" + m_mail.string() + "）。");
 
     try {
         db::Recordset rows(m_db);

@@ -37,7 +37,8 @@ struct HostConfig {
 std::optional<std::string> loadKaraoke(HostConfig &config);
 
 // Reads "key = value" lines ('#' and ';' start comments). Keys: port, road,
-// member (ID:PASSWORD, repeatable), logged-in, idle-warn, idle-drop, content.
+// member (ID:PASSWORD, repeatable), logged-in, idle-warn, idle-drop, content,
+// catalogue, db-password, karaoke-refuse, unapproved (repeatable).
 // Returns an error message, or nothing on success.
 std::optional<std::string> loadConfigFile(const std::string &path, HostConfig &config);
 

@@ -1,6 +1,7 @@
 // The karaoke area and the mail service of the host stand-in, driven with
 // strings; the stored-archive writer checked against our own extractor.
 #include "archive/LzhExtract.h"
+#include "client/db/CatalogueDb.h"
 #include "common/Cp932.h"
 #include "common/tests/TempDir.h"
 #include "tools/hostsim/DemoSong.h"
@@ -210,4 +211,39 @@ TEST(LzhStoreWriter, ArchivesExtractWithOurExtractor)
     EXPECT_TRUE(fs::exists(dir / "out" / "EMPTY"));
     EXPECT_TRUE(makeStoredLzh({{"", {1}}}).empty());
     EXPECT_TRUE(makeStoredLzh({{std::string(240, 'N'), {1}}}).empty());
+}
+
+TEST(KaraokeCatalogue, LoadsAddressesFromTheCatalogueAndChecksOptions)
+{
+    TempDir temp("karaoke-catalogue");
+    const fs::path file = temp.path / "KIRODB.MDB";
+    kiro::db::CatalogueDb::createFile(file);
+    {
+        kiro::db::CatalogueDb db;
+        db.openOrThrow(file);
+        db.execute("INSERT INTO 商品マスタ (コースコード, 商品コード, ファイル名, データアドレス１, データアドレス２) "
+                   "VALUES ('010', 'K1', 'KARAOKE\\KR00001.KRD', ' 12 , 345', '40,1')");
+        // A header address that meets another product's archive address loses.
+        db.execute("INSERT INTO 商品マスタ (コースコード, 商品コード, ファイル名, データアドレス１, データアドレス２) "
+                   "VALUES ('010', 'K2', 'KR00002.KRD', '40,1', 'x,y')");
+    }
+    HostConfig config;
+    ASSERT_FALSE(parseArguments({"--catalogue", file.string(), "--unapproved", "abc01234"}, config));
+    EXPECT_TRUE(config.unapproved.count("ABC01234"));
+    ASSERT_FALSE(loadKaraoke(config));
+    ASSERT_TRUE(config.karaoke);
+    const auto *item = config.karaoke->find(12, 345);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->code, "K1");
+    EXPECT_EQ(item->baseName, "KR00001");
+    EXPECT_FALSE(item->header);
+    ASSERT_NE(config.karaoke->find(40, 1), nullptr);
+    EXPECT_EQ(config.karaoke->find(40, 1)->code, "K2");
+
+    HostConfig wrong;
+    EXPECT_TRUE(parseArguments({"--karaoke-refuse", "sometimes"}, wrong));
+    ASSERT_FALSE(parseArguments({"--catalogue", (temp.path / "none.mdb").string()}, wrong));
+    EXPECT_TRUE(loadKaraoke(wrong));
+    ASSERT_FALSE(parseArguments({"--catalogue", file.string(), "--db-password", "nope"}, wrong));
+    EXPECT_TRUE(loadKaraoke(wrong));
 }
