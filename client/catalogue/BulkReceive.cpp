@@ -75,13 +75,13 @@ BulkReceive::Fetch BulkReceive::fetch(const std::string &downloadName, const std
         return Fetch::Damaged;
     }
     m_scripts.setAddress(*parsed);
-    if (m_session.Run(false, m_scripts.select(), kTimeOutTicks, false) != 0)
+    if (m_session.Run(false, m_scripts.KaraokeSelectScript(), kTimeOutTicks, false) != 0)
         return Fetch::Failed;
     if (m_session.LastOutcome() >= 2) {
         notReady = true;
         return Fetch::NotReady;
     }
-    if (m_session.Run(false, m_scripts.download(), kTimeOutTicks, false) != 0)
+    if (m_session.Run(false, m_scripts.KaraokeDownloadScript(), kTimeOutTicks, false) != 0)
         return Fetch::Failed;
     return Fetch::Done;
 }

@@ -28,8 +28,8 @@ public:
     KaraokeScripts(const KaraokeScripts &) = delete;
     KaraokeScripts &operator=(const KaraokeScripts &) = delete;
 
-    const online::ScriptStep *select() const { return m_select.data(); }
-    const online::ScriptStep *download() const { return m_download.data(); }
+    const online::ScriptStep *KaraokeSelectScript() const { return m_select.data(); }
+    const online::ScriptStep *KaraokeDownloadScript() const { return m_download.data(); }
 
     void setAddress(const DataAddress &address);
     // The name to ask the host for (UTF-8, sent in code page 932). False when

@@ -23,8 +23,8 @@ public:
 
     // Outcome 1 of the enter script: the host waits for the upload; 2: the
     // member may not send mail yet.
-    const online::ScriptStep *enter() const { return m_enter.data(); }
-    const online::ScriptStep *upload() const { return m_upload.data(); }
+    const online::ScriptStep *MailEnterScript() const { return m_enter.data(); }
+    const online::ScriptStep *MailUploadScript() const { return m_upload.data(); }
 
     // False when a text does not fit its buffer (nothing is cut: a cut name
     // would upload another file, a cut ID would mail someone else).

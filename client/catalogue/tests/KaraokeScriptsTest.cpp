@@ -43,11 +43,11 @@ TEST(KaraokeScripts, BuffersHoldWhatIsSent)
     scripts.setAddress({999999, 999999});
     EXPECT_STREQ(scripts.itemCommand(), "999999\r");
     // The select script sends exactly these buffers at steps 1 and 6.
-    EXPECT_EQ(scripts.select()[1].command, scripts.menuCommand());
-    EXPECT_EQ(scripts.select()[6].command, scripts.itemCommand());
-    EXPECT_STREQ(scripts.select()[0].command, "go KIROKARA\r");
-    EXPECT_EQ(kiro::online::scriptLength(scripts.select()), 7u);
-    EXPECT_EQ(kiro::online::scriptLength(scripts.download()), 4u);
+    EXPECT_EQ(scripts.KaraokeSelectScript()[1].command, scripts.menuCommand());
+    EXPECT_EQ(scripts.KaraokeSelectScript()[6].command, scripts.itemCommand());
+    EXPECT_STREQ(scripts.KaraokeSelectScript()[0].command, "go KIROKARA\r");
+    EXPECT_EQ(kiro::online::scriptLength(scripts.KaraokeSelectScript()), 7u);
+    EXPECT_EQ(kiro::online::scriptLength(scripts.KaraokeDownloadScript()), 4u);
 
     ASSERT_TRUE(scripts.setFileName("KR00001"));
     EXPECT_STREQ(scripts.fileCommand(), "KR00001\r");

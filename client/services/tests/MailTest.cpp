@@ -70,10 +70,10 @@ TEST(MailScripts, BuffersRefuseWhatDoesNotFit)
     EXPECT_STREQ(scripts.fileCommand(), "W9810001.TXT\r");
     EXPECT_STREQ(scripts.recipientCommand(), "QRT04521\r");
     EXPECT_STREQ(scripts.folderCommand(), "/inst/MAIL/");
-    EXPECT_EQ(scripts.upload()[0].command, scripts.fileCommand());
-    EXPECT_EQ(online::scriptLength(scripts.enter()), 2u);
-    EXPECT_EQ(online::scriptLength(scripts.upload()), 9u);
-    EXPECT_EQ(scripts.upload()[1].kind(), online::kStepTransfer);
+    EXPECT_EQ(scripts.MailUploadScript()[0].command, scripts.fileCommand());
+    EXPECT_EQ(online::scriptLength(scripts.MailEnterScript()), 2u);
+    EXPECT_EQ(online::scriptLength(scripts.MailUploadScript()), 9u);
+    EXPECT_EQ(scripts.MailUploadScript()[1].kind(), online::kStepTransfer);
 
     EXPECT_FALSE(scripts.fill("W9810001.TXT", "/inst/MAIL", std::string(200, 'Q')));
     EXPECT_FALSE(scripts.fill("W9810001.TXT", "/inst/MAIL", "QRT\r04521"));
