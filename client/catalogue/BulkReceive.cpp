@@ -62,9 +62,8 @@ void BulkReceive::report(const std::string &text)
         m_status(text);
 }
 
-BulkReceive::Fetch BulkReceive::fetch(const std::string &downloadName, const std::string &address, bool &notReady)
+BulkReceive::Fetch BulkReceive::fetch(const std::string &downloadName, const std::string &address)
 {
-    notReady = false;
     const auto parsed = parseDataAddress(address);
     if (!parsed) {
         report("データアドレスが不正です（" + address + "）。");
@@ -77,10 +76,8 @@ BulkReceive::Fetch BulkReceive::fetch(const std::string &downloadName, const std
     m_scripts.setAddress(*parsed);
     if (m_session.Run(false, m_scripts.KaraokeSelectScript(), kTimeOutTicks, false) != 0)
         return Fetch::Failed;
-    if (m_session.LastOutcome() >= 2) {
-        notReady = true;
+    if (m_session.LastOutcome() >= 2)
         return Fetch::NotReady;
-    }
     if (m_session.Run(false, m_scripts.KaraokeDownloadScript(), kTimeOutTicks, false) != 0)
         return Fetch::Failed;
     return Fetch::Done;
@@ -126,12 +123,11 @@ BulkReceiveOutcome BulkReceive::bulkReceive(int course)
                 if (link != 2)
                     setState = SetState::Ready;
             } else if (link != 2) {
-                bool notReady = false;
                 Fetch fetched = Fetch::Done;
                 if (keeping) {
                     // The header only travels with the product; it is never kept.
                     removeIgnoringCase(m_mail, kHeaderName);
-                    fetched = fetch(kHeaderName, db::FieldToText(rows.fieldValue("データアドレス２")), notReady);
+                    fetched = fetch(kHeaderName, db::FieldToText(rows.fieldValue("データアドレス２")));
                     removeIgnoringCase(m_mail, kHeaderName);
                     if (fetched == Fetch::NotReady)
                         fetched = Fetch::Done;
@@ -142,7 +138,7 @@ BulkReceiveOutcome BulkReceive::bulkReceive(int course)
                         report("ファイル名が不正です（" + db::FieldToText(rows.fieldValue("ファイル名")) + "）。");
                         fetched = Fetch::Damaged;
                     } else {
-                        fetched = fetch(name, db::FieldToText(rows.fieldValue("データアドレス１")), notReady);
+                        fetched = fetch(name, db::FieldToText(rows.fieldValue("データアドレス１")));
                     }
                 }
                 switch (fetched) {

@@ -49,8 +49,7 @@ public:
 private:
     enum class Fetch { Done, NotReady, Failed, Damaged };
 
-    Fetch fetch(const std::string &downloadName, const std::string &address, bool &notReady);
-    bool fetchHeader(const std::string &address);
+    Fetch fetch(const std::string &downloadName, const std::string &address);
     bool extract(const std::string &downloadName);
     void report(const std::string &text);
 
