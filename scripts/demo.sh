@@ -70,13 +70,22 @@ cleanup() {
 trap cleanup EXIT
 
 host_port=2323
+# The karaoke area serves the sample catalogue's products by data address:
+# kiro-demo-content writes one stored (-lh0-) LZH archive of invented KRD and
+# MID files per product and set, leaving every tenth out so that the demo
+# also shows a not-ready cancellation.
+host_args=(--port 0 --member "$member_id:$member_password")
+if [ -x "$bin/kiro-demo-content" ] && [ -f "$db" ] &&
+   "$bin/kiro-demo-content" "$db" "$demo/content" >"$demo/content.log" 2>&1; then
+  say "song archives: $(cat "$demo/content.log")"
+  host_args+=(--catalogue "$db" --content "$demo/content" --upload "$demo/upload")
+fi
 # The operator's forum with two database updates (maintenance menu entry 5).
-forum_args=()
 if bash "$source_dir/scripts/demo-forum.sh" "$demo/forum" >/dev/null; then
-  forum_args=(--forum "$demo/forum")
+  host_args+=(--forum "$demo/forum")
 fi
 if [ -x "$bin/kiro-hostsim" ]; then
-  "$bin/kiro-hostsim" --port 0 --member "$member_id:$member_password" "${forum_args[@]}" >"$demo/hostsim.log" 2>&1 &
+  "$bin/kiro-hostsim" "${host_args[@]}" >"$demo/hostsim.log" 2>&1 &
   host_pid=$!
   for _ in $(seq 1 50); do
     port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$demo/hostsim.log" | head -n 1)

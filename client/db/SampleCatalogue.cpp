@@ -179,8 +179,11 @@ struct ProductWriter {
             insert.text(course).text(linkProduct);
         else
             insert.null().null();
-        insert.text(format("%lld,%lld", r.between(1, 40), r.between(1, 9999)));
-        insert.text(format("%lld,%lld", r.between(1, 40), r.between(1, 9999)));
+        // Each product has its own item number, so no two addresses meet; the
+        // archives sit in menus 1 to 40, the headers in menus 41 to 80.
+        const long long item = written + 1;
+        insert.text(format("%lld,%lld", r.between(1, 40), item));
+        insert.text(format("%lld,%lld", r.between(41, 80), item));
         insert.run();
         ++written;
     }

@@ -1,6 +1,8 @@
 #include "tools/hostsim/HostConfig.h"
 
 #include "tools/hostsim/ForumService.h"
+#include "client/db/CatalogueDb.h"
+#include "tools/hostsim/KaraokeCatalogue.h"
 
 #include <algorithm>
 #include <cctype>
@@ -86,6 +88,26 @@ std::optional<std::string> apply(const std::string &key, const std::string &valu
         config.contentDir = value;
         return std::nullopt;
     }
+    if (key == "catalogue") {
+        config.cataloguePath = value;
+        return std::nullopt;
+    }
+    if (key == "db-password") {
+        config.dbPassword = value;
+        return std::nullopt;
+    }
+    if (key == "karaoke-refuse") {
+        if (value != "card" && value != "registering" && value != "none")
+            return "karaoke-refuse must be card, registering or none: " + value;
+        config.karaokeRefuse = value == "none" ? std::string() : value;
+        return std::nullopt;
+    }
+    if (key == "unapproved") {
+        if (value.empty())
+            return std::string("unapproved needs a user ID");
+        config.unapproved.insert(upper(value));
+        return std::nullopt;
+    }
     bool known = false;
     if (auto error = applyTransferSetting(key, value, config.transfer, known); known)
         return error;
@@ -144,11 +166,27 @@ std::optional<std::string> parseArguments(const std::vector<std::string> &args, 
     return std::nullopt;
 }
 
+std::optional<std::string> loadKaraoke(HostConfig &config)
+{
+    if (config.cataloguePath.empty())
+        return std::nullopt;
+    std::string error;
+    auto catalogue = KaraokeCatalogue::load(
+        config.cataloguePath, config.dbPassword.empty() ? std::string(db::CatalogueDb::kPassword) : config.dbPassword,
+        error);
+    if (!catalogue)
+        return error;
+    config.karaoke = std::make_shared<const KaraokeCatalogue>(std::move(*catalogue));
+    return std::nullopt;
+}
+
 std::string usage()
 {
     return "usage: kiro-hostsim [--port N] [--road 5|7] [--member ID:PASSWORD]...\n"
            "                    [--logged-in ID]... [--idle-warn SECONDS] [--idle-drop SECONDS]\n"
-           "                    [--content DIR] [--forum DIR] [--config FILE]\n" +
+           "                    [--content DIR] [--forum DIR] [--config FILE]\n"
+           "                    [--catalogue KIRODB.MDB] [--db-password PW] [--karaoke-refuse card|registering]\n"
+           "                    [--unapproved ID]...\n" +
            transferUsage();
 }
 

@@ -20,24 +20,6 @@ std::string upper(std::string s)
     return s;
 }
 
-// Host commands are typed in any case and with any spacing.
-std::string normalise(const std::string &s)
-{
-    std::string out;
-    bool space = false;
-    for (unsigned char c : s) {
-        if (c == ' ' || c == '\t') {
-            space = !out.empty();
-            continue;
-        }
-        if (space)
-            out.push_back(' ');
-        space = false;
-        out.push_back(static_cast<char>(std::toupper(c)));
-    }
-    return out;
-}
-
 const char *kHostName = "\r\nHOST NAME?\r\n*";
 const char *kUserIdPrompt = "\r\nEnter User-ID  --->";
 const char *kPasswordPrompt = "\r\nEnter Password --->";
@@ -53,8 +35,8 @@ HostService::HostService(const HostConfig &config, Clock::time_point now)
 HostService::Reply HostService::start()
 {
     if (m_state == State::Login)
-        return {"\r\nNIFTY Access Network\r\n\r\nLogin:", false, std::nullopt};
-    return {kHostName, false, std::nullopt};
+        return {"\r\nNIFTY Access Network\r\n\r\nLogin:", false, std::nullopt, {}};
+    return {kHostName, false, std::nullopt, {}};
 }
 
 HostService::Reply HostService::input(std::string_view bytes, Clock::time_point now)
@@ -100,7 +82,7 @@ HostService::Reply HostService::input(std::string_view bytes, Clock::time_point 
 
 void HostService::line(const std::string &text, Reply &reply)
 {
-    const std::string command = normalise(text);
+    const std::string command = normaliseCommand(text);
     switch (m_state) {
     case State::HostName:
         if (command == "C NIF") {
@@ -170,6 +152,22 @@ void HostService::line(const std::string &text, Reply &reply)
                 reply.transfer = answer->transfer;
                 return;
             }
+        }
+        // The karaoke area and the mail service keep every line until the
+        // caller leaves them.
+        if (m_area && !leavesArea(command)) {
+            AreaReply area = m_area->line(text);
+            reply.text += area.text;
+            reply.log += area.log;
+            reply.transfer = std::move(area.transfer);
+            return;
+        }
+        m_area.reset();
+        if ((m_area = openArea(command, m_config, m_memberId))) {
+            AreaReply area = m_area->enter();
+            reply.text += area.text;
+            reply.log += area.log;
+            return;
         }
         // File names keep the case the caller typed.
         if (auto request = parseTransferCommand(text)) {
@@ -253,6 +251,19 @@ std::string HostService::page(const std::string &name) const
         out.push_back(c);
     }
     return out;
+}
+
+HostService::Reply HostService::transferEnded(bool success, std::int64_t bytes)
+{
+    Reply reply;
+    if (!m_area) {
+        reply.text = sj("\r\n＞");
+        return reply;
+    }
+    AreaReply area = m_area->transferEnded(success, bytes);
+    reply.text = std::move(area.text);
+    reply.log = std::move(area.log);
+    return reply;
 }
 
 std::optional<HostService::Clock::time_point> HostService::nextDeadline() const

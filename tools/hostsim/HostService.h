@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/hostsim/ForumService.h"
+#include "tools/hostsim/HostArea.h"
 #include "tools/hostsim/HostConfig.h"
 #include "tools/hostsim/TransferService.h"
 
@@ -24,6 +25,7 @@ public:
         bool close = false; // hang up after sending the text
         // A B Plus transfer to run once the text has gone out.
         std::optional<TransferRequest> transfer;
+        std::string log; // lines for the host's log (UTF-8)
     };
 
     HostService(const HostConfig &config, Clock::time_point now);
@@ -33,6 +35,8 @@ public:
     // Idle warning and drop; call when nextDeadline() has passed.
     Reply tick(Clock::time_point now);
     std::optional<Clock::time_point> nextDeadline() const;
+    // The transfer of the last reply has ended: what the caller sees next.
+    Reply transferEnded(bool success, std::int64_t bytes);
 
     bool closed() const { return m_state == State::Closed; }
     const std::string &memberId() const { return m_memberId; }
@@ -58,6 +62,7 @@ private:
     bool m_warned = false;
     Clock::time_point m_warnedAt;
     ForumService m_forum;
+    std::unique_ptr<HostArea> m_area; // the karaoke area or mail service the caller is in
 };
 
 } // namespace kiro::hostsim

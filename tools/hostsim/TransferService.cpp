@@ -316,7 +316,7 @@ std::optional<TransferRequest> parseTransferCommand(const std::string& command)
 }
 
 std::string runTransfer(int fd, TelnetCodec& codec, const TransferRequest& request, const TransferSettings& settings,
-                        const std::string& contentDir)
+                        const std::string& contentDir, bool* success, std::int64_t* bytes)
 {
     const int flags = ::fcntl(fd, F_GETFL);
     ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
@@ -334,6 +334,10 @@ std::string runTransfer(int fd, TelnetCodec& codec, const TransferRequest& reque
         result = host.receiveFile(folder / request.file, request.file);
     }
     ::fcntl(fd, F_SETFL, flags);
+    if (success)
+        *success = result.success;
+    if (bytes)
+        *bytes = result.bytes;
     return std::string(request.download ? "B Plus send " : "B Plus receive ") + request.file + ": "
            + (result.success ? "complete" : "failed") + ", " + std::to_string(result.bytes) + " bytes, "
            + std::to_string(result.counters.sendErrors + result.counters.receiveErrors) + " errors ("

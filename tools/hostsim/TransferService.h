@@ -44,7 +44,8 @@ bool plainFileName(const std::string& name);
 
 // Runs one transfer over fd (blocking for its duration), speaking Telnet
 // through codec. Returns a line for the log.
+// success and bytes (optional) receive the outcome.
 std::string runTransfer(int fd, TelnetCodec& codec, const TransferRequest& request, const TransferSettings& settings,
-                        const std::string& contentDir);
+                        const std::string& contentDir, bool* success = nullptr, std::int64_t* bytes = nullptr);
 
 } // namespace kiro::hostsim

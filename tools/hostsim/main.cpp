@@ -82,6 +82,8 @@ bool flush(Caller &caller)
 
 void say(Caller &caller, const HostService::Reply &reply)
 {
+    if (!reply.log.empty())
+        std::printf("[#%d] %s\n", caller.number, reply.log.c_str());
     logLine(caller.number, "host:", reply.text);
     caller.pending += TelnetCodec::encode(reply.text);
 }
@@ -96,9 +98,12 @@ bool transfer(Caller &caller, const TransferRequest &request, const HostConfig &
         pollfd p{caller.fd, POLLOUT, 0};
         ::poll(&p, 1, 1000);
     }
+    bool success = false;
+    std::int64_t bytes = 0;
     std::printf("[#%d] %s\n", caller.number,
-                runTransfer(caller.fd, caller.telnet, request, config.transfer, config.contentDir).c_str());
-    say(caller, {kiro::cp932::fromUtf8("\r\n＞"), false, std::nullopt});
+                runTransfer(caller.fd, caller.telnet, request, config.transfer, config.contentDir, &success, &bytes)
+                    .c_str());
+    say(caller, caller.service->transferEnded(success, bytes));
     return flush(caller);
 }
 
@@ -116,6 +121,11 @@ int main(int argc, char **argv)
         }
     if (auto error = parseArguments(args, config)) {
         std::fprintf(stderr, "kiro-hostsim: %s\n%s", error->c_str(), usage().c_str());
+        return 2;
+    }
+
+    if (auto error = loadKaraoke(config)) {
+        std::fprintf(stderr, "kiro-hostsim: %s\n", error->c_str());
         return 2;
     }
 

@@ -54,6 +54,19 @@ std::optional<std::string> parseLinkOptions(const std::vector<std::string> &args
         }
         return std::nullopt;
     }
+    if (options.command == "receive") {
+        for (; i < args.size(); ++i) {
+            if (args[i] != "--course" || i + 1 >= args.size())
+                return "unexpected argument " + args[i];
+            const std::string &v = args[++i];
+            int course = 0;
+            const auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), course);
+            if (ec != std::errc() || ptr != v.data() + v.size() || course < 1 || course > 999)
+                return "--course needs a course number from 1 to 999";
+            options.course = course;
+        }
+        return std::nullopt;
+    }
     return "unknown command " + options.command;
 }
 
@@ -66,7 +79,11 @@ std::string linkUsage()
            "  run SCRIPT.json [--logout]\n"
            "                         run a job script; captures are printed afterwards\n"
            "  versionup              fetch the forum's update list, download the pending updates\n"
-           "                         (catalogue: sysfile/KIRODB.MDB of the install folder)\n";
+           "                         (catalogue: sysfile/KIRODB.MDB of the install folder)\n"
+
+           "  receive [--course N]   download the reserved products of the course (10 by default)\n"
+           "                         from the install folder's catalogue; ends with\n"
+           "                         \"downloaded N cancelled M\" (exit 0 when the job ran without error)\n";
 }
 
 } // namespace kiro::link

@@ -11,9 +11,10 @@ struct LinkOptions {
     std::string install;
     int tickMs = 500;
     std::string pressWhen;
-    std::string command; // login, modem-test, run, versionup
+    std::string command; // login, modem-test, run, receive, versionup
     std::string script;  // run
     bool logout = false; // run --logout
+    int course = 10;     // receive --course N
 };
 
 // Options come before the command: kiro-link [options] COMMAND [args].

@@ -2,6 +2,10 @@
 // the user's settings and prints the progress window as lines of text.
 #include "client/app/AppFolders.h"
 #include "client/app/Prompt.h"
+#include "client/catalogue/BulkReceive.h"
+#include "client/catalogue/ReceiveButton.h"
+#include "client/db/CatalogueDb.h"
+#include "common/FileNames.h"
 #include "client/app/Settings.h"
 #include "client/online/BPlusTransferStarter.h"
 #include "client/online/CommPort.h"
@@ -48,6 +52,26 @@ public:
 };
 
 constexpr int kDefaultTimeOutTicks = 30;
+
+// The bulk receive of the install folder's reservations, as the play
+// button runs it.
+int receive(online::HostSession &session, app::Prompt &prompt, app::ClientSettings &settings, int course)
+{
+    app::AppFolders folders = app::AppFolders::fromCurrentDirectory();
+    folders.recordCurrentYear();
+    const auto file = filenames::findUnder(folders.installFolder, std::string("sysfile/") + std::string(db::CatalogueDb::kFileName));
+    db::CatalogueDb db;
+    if (!file || !db.open(*file)) {
+        std::fprintf(stderr, "kiro-link: cannot open the catalogue sysfile/KIRODB.MDB\n");
+        return 2;
+    }
+    catalogue::BulkReceive job(db, session, settings, folders.installFolder, folders.currentYear2);
+    job.setStatusSink([](const std::string &text) { std::printf("[receive] %s\n", text.c_str()); });
+    job.setSettingsSaver([&settings] { app::SaveSettings(settings); });
+    const catalogue::ReceiveButtonResult result = catalogue::PlayButtonReceive(job, prompt, db, course);
+    std::printf("downloaded %d cancelled %d\n", result.downloaded, result.cancelled);
+    return result.error ? 1 : 0;
+}
 
 } // namespace
 
@@ -154,16 +178,16 @@ int main(int argc, char **argv)
     if (options.command == "versionup") {
         result = versionUp->RunVersionUpJob();
         for (const std::string &update : versionUp->recordedUpdates())
-            std::printf("[recorded] %s
-", update.c_str());
+            std::printf("[recorded] %s\n", update.c_str());
         for (const std::string &file : versionUp->receivedFiles())
-            std::printf("[received] %s
-", file.c_str());
+            std::printf("[received] %s\n", file.c_str());
     } else if (options.command == "modem-test") {
         const bool answered = online::RunModemTest(port, session, settings.ComPort,
                                                    static_cast<std::uint32_t>(settings.BaudRate));
         std::printf("%s\n", answered ? "modem answered" : "modem did not answer");
         result = answered ? 0 : 1;
+    } else if (options.command == "receive") {
+        result = receive(session, prompt, settings, options.course);
     } else {
         static const online::ScriptStep kNothing[1] = {{}};
         const online::ScriptStep *script = job ? job->steps() : kNothing;

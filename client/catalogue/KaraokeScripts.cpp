@@ -1,0 +1,81 @@
+#include "client/catalogue/KaraokeScripts.h"
+
+#include "common/Cp932.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace kiro::catalogue {
+
+using online::kStepSend;
+using online::kStepTransfer;
+using online::StepOutcome;
+
+namespace {
+
+constexpr const char *kNotReady = "指定された商品は、準備中につきキャンセルします。";
+constexpr const char *kListed = "一覧取得完了。";
+constexpr const char *kDownloadEnd = "ダウンロード終了";
+
+StepOutcome goOn(const std::string &prompt, const char *status = nullptr) { return {prompt.c_str(), 0, status}; }
+StepOutcome fail(const std::string &prompt, const char *status) { return {prompt.c_str(), 1, status}; }
+
+} // namespace
+
+KaraokeScripts::KaraokeScripts()
+    : m_goCommand(std::string("go ") + kKaraokeGoWord + "\r"), m_prompt(cp932::fromUtf8("＞")),
+      m_moved("ＫＩＲＯホスト移動完了。"), m_cardOnly(cp932::fromUtf8("◆カードユーザ以外はご利用いただけません◆")),
+      m_registering(cp932::fromUtf8("ご利用のIDは現在、正式登録手続中です。")),
+      m_noData(cp932::fromUtf8("－指定したコースにデータはありません－")),
+      m_enterNumber(cp932::fromUtf8("◆番号又はコマンドを入力して下さい◆")), m_colon(cp932::fromUtf8("：")),
+      m_downloadStart(cp932::fromUtf8("－ダウンロード開始－\r\n")), m_abort(cp932::fromUtf8("◆アボートリクエスト◆")),
+      m_recoveryError(cp932::fromUtf8("◆クラッシュリカバリーエラー◆"))
+{
+    static const std::string kAsciiPrompt = ">";
+    m_select[0] = {kStepSend, m_goCommand.c_str(), 0,
+                   {goOn(m_prompt, m_moved.c_str()), fail(m_cardOnly, "ご使用のIDではご利用できません。終了します。"),
+                    fail(m_registering, "このサービスはニフティ正式登録完了後にご利用頂けます。")}};
+    m_select[1] = {kStepSend, m_menu, 0, {goOn(m_prompt)}};
+    m_select[2] = {kStepSend, "SET PAGE ON\r", 0, {goOn(m_prompt)}};
+    m_select[3] = {kStepSend, "SET LINE 25\r", 0, {goOn(m_prompt)}};
+    m_select[4] = {kStepSend, "1\r", 0, {goOn(m_prompt, kListed), goOn(kAsciiPrompt, kListed)}};
+    m_select[5] = {kStepSend, "SET PAGE OFF\r", 0, {goOn(m_prompt), goOn(kAsciiPrompt)}};
+    m_select[6] = {kStepSend, m_item, 0, {goOn(m_prompt), goOn(m_noData, kNotReady), goOn(m_enterNumber, kNotReady)}};
+
+    m_download[0] = {kStepSend, "1\r", 0, {goOn(m_colon)}};
+    m_download[1] = {kStepSend, "2\r", 0, {goOn(m_colon)}};
+    m_download[2] = {kStepSend, m_file, 0, {goOn(m_downloadStart, "ダウンロード開始。")}};
+    m_download[3] = {kStepTransfer, m_folder, 1,
+                     {goOn(m_prompt, kDownloadEnd), goOn(kAsciiPrompt, kDownloadEnd),
+                      {m_abort.c_str(), 2, "転送中止..."}, fail(m_recoveryError, "クラッシュリカバリーエラー")}};
+}
+
+void KaraokeScripts::setAddress(const DataAddress &address)
+{
+    // Numbers are at most six digits, so "%d\r" always fits the 8 bytes.
+    std::snprintf(m_menu, sizeof m_menu, "%d\r", std::clamp(address.menu, 0, kLargestAddressNumber));
+    std::snprintf(m_item, sizeof m_item, "%d\r", std::clamp(address.item, 0, kLargestAddressNumber));
+}
+
+bool KaraokeScripts::setFileName(const std::string &name)
+{
+    const std::string bytes = cp932::fromUtf8(name) + "\r";
+    if (bytes.size() >= sizeof m_file || bytes.find_first_of(std::string("\r\n\0", 3)) != bytes.size() - 1)
+        return false;
+    std::memcpy(m_file, bytes.c_str(), bytes.size() + 1);
+    return true;
+}
+
+bool KaraokeScripts::setFolder(const std::filesystem::path &folder)
+{
+    std::string text = folder.string();
+    if (text.empty() || text.back() != '/')
+        text.push_back('/');
+    if (text.size() >= sizeof m_folder)
+        return false;
+    std::memcpy(m_folder, text.c_str(), text.size() + 1);
+    return true;
+}
+
+} // namespace kiro::catalogue
