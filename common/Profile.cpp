@@ -334,13 +334,18 @@ std::vector<std::string> ProfileFile::sections() const
     return out;
 }
 
+std::optional<ProfileFile::SectionSpan> ProfileFile::findSectionNamed(std::string_view section) const
+{
+    auto s = native(section, m_utf8File);
+    if (!s)
+        return std::nullopt; // a name with no form in the file cannot be there
+    return findSection(*s);
+}
+
 std::vector<std::string> ProfileFile::keys(std::string_view section) const
 {
     std::vector<std::string> out;
-    auto s = native(section, m_utf8File);
-    if (!s)
-        return out;
-    auto span = findSection(*s);
+    auto span = findSectionNamed(section);
     if (!span)
         return out;
     for (std::size_t i = span->header + 1; i < span->end; ++i)
@@ -352,10 +357,7 @@ std::vector<std::string> ProfileFile::keys(std::string_view section) const
 std::vector<std::string> ProfileFile::sectionLines(std::string_view section) const
 {
     std::vector<std::string> out;
-    auto s = native(section, m_utf8File);
-    if (!s)
-        return out;
-    auto span = findSection(*s);
+    auto span = findSectionNamed(section);
     if (!span)
         return out;
     for (std::size_t i = span->header + 1; i < span->end; ++i) {

@@ -98,6 +98,8 @@ private:
         std::size_t end;
     };
     std::optional<SectionSpan> findSection(std::string_view sectionCp932) const;
+    // The section named in UTF-8 (the API's text).
+    std::optional<SectionSpan> findSectionNamed(std::string_view section) const;
     std::optional<std::size_t> findKey(const SectionSpan& span, std::string_view keyCp932) const;
     std::string toUtf8(std::string_view bytes) const;
 

@@ -5,6 +5,8 @@
 #include "client/db/Recordset.h"
 #include "client/db/StatementFormat.h"
 #include "common/AtomicFile.h"
+#include "common/tests/ShellRun.h"
+#include "common/tests/TempDir.h"
 #include "tools/check/CheckController.h"
 #include "tools/check/CheckDialog.h"
 #include "tools/check/CheckTexts.h"
@@ -15,9 +17,7 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -73,16 +73,14 @@ struct Song {
 class Install {
 public:
     explicit Install(const std::string& tag)
+        : m_dir("check-" + tag)
+        , root(m_dir.path)
     {
-        root = fs::temp_directory_path() / ("kiro-check-" + tag + "-" + std::to_string(::getpid()));
-        fs::remove_all(root);
         fs::create_directories(root / "sysfile");
         fs::create_directories(root / "karaoke");
         fs::create_directories(root / "CDEx");
         database = root / "sysfile" / "KIRODB.MDB";
     }
-    ~Install() { fs::remove_all(root); }
-
     void catalogue(const std::vector<Song>& songs)
     {
         kiro::db::CatalogueDb::createFile(database);
@@ -115,6 +113,10 @@ public:
         return out;
     }
 
+private:
+    TempDir m_dir;
+
+public:
     fs::path root;
     fs::path database;
 };
@@ -207,16 +209,13 @@ TEST(Check, DatabaseThatCannotBeOpenedIsReported)
     }
     // A file keyed with another password is refused and left as it was.
     kiro::db::CatalogueDb::createFile(install.database, "other");
-    std::string before;
-    kiro::readWholeFile(install.database, before);
+    const std::string before = fileText(install.database);
     RecordingView view;
     CheckController check(install.root, view);
     EXPECT_FALSE(check.start());
     ASSERT_EQ(view.messages.size(), 2u);
     EXPECT_EQ(view.messages[1], kOpenFailed);
-    std::string after;
-    kiro::readWholeFile(install.database, after);
-    EXPECT_EQ(before, after);
+    EXPECT_EQ(fileText(install.database), before);
 }
 
 TEST(Check, EngineErrorStopsTheRemainingPasses)
@@ -270,30 +269,6 @@ TEST(CheckDialog, RunsThenClosesOnTheSecondPress)
     EXPECT_EQ(install.flags(), (std::map<std::string, int>{{"A1", 1}}));
 }
 
-namespace {
-
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
-
-Outcome shell(const std::string& command)
-{
-    Outcome outcome;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return outcome;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
-
-} // namespace
-
 TEST(CheckProgram, BatchRunsInTheCurrentFolder)
 {
     Install install("batch");
@@ -302,21 +277,21 @@ TEST(CheckProgram, BatchRunsInTheCurrentFolder)
     const std::string cd = "cd '" + install.root.string() + "' && ";
     const std::string program = "'" KIRO_BIN_DIR "/check' --batch";
 
-    Outcome done = shell(cd + program + " 2>/dev/null");
+    ShellOutcome done = runShell(cd + program + " 2>/dev/null");
     EXPECT_EQ(done.status, 0);
     EXPECT_EQ(done.output, std::string(kDoneText) + "\n");
     EXPECT_EQ(install.flags(), (std::map<std::string, int>{{"A1", 1}, {"A2", 0}}));
 
     fs::remove(install.root / "karaoke" / "KR00001.mid");
-    Outcome none = shell(cd + program + " 2>&1");
+    ShellOutcome none = runShell(cd + program + " 2>&1");
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.output.find(std::string("Check: ") + kNoSongs), std::string::npos) << none.output;
 
     fs::remove(install.database);
-    Outcome missing = shell(cd + program + " 2>&1");
+    ShellOutcome missing = runShell(cd + program + " 2>&1");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.output.find(std::string("Check: ") + kOpenFailed), std::string::npos) << missing.output;
 
-    Outcome usage = shell(cd + "'" KIRO_BIN_DIR "/check' --bogus 2>&1");
+    ShellOutcome usage = runShell(cd + "'" KIRO_BIN_DIR "/check' --bogus 2>&1");
     EXPECT_EQ(usage.status, 2);
 }

@@ -2,6 +2,8 @@
 // temporary Windows folder, the question, and the real program.
 #include "common/AtomicFile.h"
 #include "common/MessageBoxes.h"
+#include "common/tests/ShellRun.h"
+#include "common/tests/TempDir.h"
 #include "tools/drvclean/DriverCleanup.h"
 #include "tools/drvclean/DrvClean.h"
 #include "tools/drvclean/DrvCleanCommand.h"
@@ -9,8 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -19,23 +19,10 @@ using namespace kiro::drvclean;
 
 namespace {
 
-struct Folder {
-    fs::path path;
-    explicit Folder(const std::string& tag)
-    {
-        path = fs::temp_directory_path() / ("kiro-drvclean-" + tag + "-" + std::to_string(::getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path / "system");
-    }
-    ~Folder() { fs::remove_all(path); }
+// A Windows directory with its system folder.
+struct Folder : TempDir {
+    explicit Folder(const std::string& tag) : TempDir("drvclean-" + tag) { fs::create_directories(path / "system"); }
 };
-
-std::string readText(const fs::path& file)
-{
-    std::string text;
-    kiro::readWholeFile(file, text);
-    return text;
-}
 
 void writeText(const fs::path& file, const std::string& text)
 {
@@ -152,7 +139,7 @@ TEST(DrvClean, RemovesBothSetsWithTheirCaseRules)
 
     // [drivers] values compare exactly ("LSG.DRV" stays, a trailing blank
     // does not count); the device line goes in any case, its look-alike stays.
-    EXPECT_EQ(readText(run.windows.path / "system.ini"), "[boot]\r\n"
+    EXPECT_EQ(fileText(run.windows.path / "system.ini"), "[boot]\r\n"
                                                          "drivers=mmsystem.dll\r\n"
                                                          "[Drivers]\r\n"
                                                          "midi1=LSG.DRV\r\n"
@@ -162,7 +149,7 @@ TEST(DrvClean, RemovesBothSetsWithTheirCaseRules)
                                                          "device=VLSG.VXD.OLD\r\n"
                                                          "keyboard=*vkd\r\n");
     const std::string system = (run.windows.path / "system").string();
-    EXPECT_EQ(readText(run.windows.path / "wininit.ini"), "[rename]\r\n"
+    EXPECT_EQ(fileText(run.windows.path / "wininit.ini"), "[rename]\r\n"
                                                           "NUL=" + system + "/vsmid_at.drv\r\n"
                                                           "NUL=" + system + "/vsmid_98.drv\r\n"
                                                           "NUL=" + system + "/lsg.drv\r\n"
@@ -188,7 +175,7 @@ TEST(DrvClean, SchedulingTwiceAddsTwoLinesAfterTheExistingOnes)
         for (const char* file : {"lsg.drv", "VLSG.VXD", "romsxgm.bin"})
             expected += "NUL=" + system + "/" + file + "\r\n";
     expected += "\r\n[other]\r\na=b\r\n";
-    EXPECT_EQ(readText(run.windows.path / "WININIT.INI"), expected);
+    EXPECT_EQ(fileText(run.windows.path / "WININIT.INI"), expected);
     EXPECT_FALSE(fs::exists(run.windows.path / "wininit.ini")); // the file as the folder spells it
     // Set S was not asked for: its entries stay.
     EXPECT_EQ(expected.find("vsmid"), std::string::npos);
@@ -215,7 +202,7 @@ TEST(DrvClean, LongDeviceSectionKeepsEveryOtherLine)
     ini += "wave=lsg.drv\r\n"; // beyond the first 1,024 bytes of key names
     writeText(run.windows.path / "system.ini", ini);
     EXPECT_EQ(run("C[/u -fx]"), 0);
-    EXPECT_EQ(readText(run.windows.path / "system.ini"), expected);
+    EXPECT_EQ(fileText(run.windows.path / "system.ini"), expected);
 }
 
 TEST(DrvClean, NoFlagsOnlyStartsTheUninstaller)
@@ -224,7 +211,7 @@ TEST(DrvClean, NoFlagsOnlyStartsTheUninstaller)
     writeText(run.windows.path / "system.ini", kSystemIni);
     EXPECT_EQ(run("[/opt/kiro/uninstall -fkiro.log -q]"), 0);
     EXPECT_TRUE(run.boxes.shown.empty());
-    EXPECT_EQ(readText(run.windows.path / "system.ini"), kSystemIni);
+    EXPECT_EQ(fileText(run.windows.path / "system.ini"), kSystemIni);
     EXPECT_FALSE(fs::exists(run.windows.path / "wininit.ini"));
     ASSERT_EQ(run.started.size(), 1u);
     EXPECT_EQ(run.started[0].second, (std::vector<std::string>{"-fkiro.log", "-q"}));
@@ -236,7 +223,7 @@ TEST(DrvClean, AnsweringNoChangesNothingAndStartsNothing)
     writeText(run.windows.path / "system.ini", kSystemIni);
     EXPECT_EQ(run("SC[/opt/kiro/uninstall -fkiro.log]"), 0);
     EXPECT_EQ(run.boxes.shown, std::vector<std::string>{"質問? " + std::string(kAskRemoval)});
-    EXPECT_EQ(readText(run.windows.path / "system.ini"), kSystemIni);
+    EXPECT_EQ(fileText(run.windows.path / "system.ini"), kSystemIni);
     EXPECT_FALSE(fs::exists(run.windows.path / "wininit.ini"));
     EXPECT_TRUE(run.started.empty());
 }
@@ -248,7 +235,7 @@ TEST(DrvClean, BrokenLineAndFailedStartAreReported)
     EXPECT_EQ(run("SC[/opt/kiro/uninstall kiro.log]"), 1);
     EXPECT_EQ(run.boxes.shown, std::vector<std::string>{"エラー: " + std::string(kBrokenInfo)});
     EXPECT_EQ(run.boxes.icons[0], kiro::BoxIcon::Error);
-    EXPECT_EQ(readText(run.windows.path / "system.ini"), kSystemIni);
+    EXPECT_EQ(fileText(run.windows.path / "system.ini"), kSystemIni);
     EXPECT_TRUE(run.started.empty());
 
     run.boxes.shown.clear();
@@ -256,30 +243,6 @@ TEST(DrvClean, BrokenLineAndFailedStartAreReported)
     EXPECT_EQ(run("[/nowhere/uninstall -fkiro.log]"), 1);
     EXPECT_EQ(run.boxes.shown, std::vector<std::string>{"エラー: " + std::string(kStartFailed)});
 }
-
-namespace {
-
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
-
-Outcome shell(const std::string& command)
-{
-    Outcome outcome;
-    std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return outcome;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
-
-} // namespace
 
 TEST(DrvCleanProgram, AnswersOnStandardInputAndStartsWithoutWaiting)
 {
@@ -294,25 +257,25 @@ TEST(DrvCleanProgram, AnswersOnStandardInputAndStartsWithoutWaiting)
     const std::string program = "'" KIRO_BIN_DIR "/drvclean'";
 
     const auto begin = std::chrono::steady_clock::now();
-    Outcome yes = shell("echo はい | " + env + program + " SC '[" + uninstaller.string() + "' '-fkiro.log]'");
+    ShellOutcome yes = runShell("echo はい | " + env + program + " SC '[" + uninstaller.string() + "' '-fkiro.log]' 2>&1");
     EXPECT_EQ(yes.status, 0) << yes.output;
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(3000));
     EXPECT_NE(yes.output.find("質問: ドライバーの削除を行いますか？ [y=はい/n=いいえ]"), std::string::npos) << yes.output;
     EXPECT_NE(yes.output.find("情報: ドライバーの削除を行うためには"), std::string::npos) << yes.output;
-    EXPECT_EQ(readText(windows.path / "system.ini").find("lsg.drv\r\n"), std::string::npos);
+    EXPECT_EQ(fileText(windows.path / "system.ini").find("lsg.drv\r\n"), std::string::npos);
     for (int i = 0; i < 100 && !fs::exists(marker); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(readText(marker), "-fkiro.log\n");
+    EXPECT_EQ(fileText(marker), "-fkiro.log\n");
 
     // End of input answers no; a broken line is status 1.
     writeText(windows.path / "system.ini", kSystemIni);
-    Outcome none = shell(env + program + " 'SC[" + uninstaller.string() + " -fkiro.log]' < /dev/null");
+    ShellOutcome none = runShell(env + program + " 'SC[" + uninstaller.string() + " -fkiro.log]' < /dev/null 2>&1");
     EXPECT_EQ(none.status, 0);
-    EXPECT_EQ(readText(windows.path / "system.ini"), kSystemIni);
-    Outcome broken = shell(env + program + " '[" + uninstaller.string() + "]' < /dev/null");
+    EXPECT_EQ(fileText(windows.path / "system.ini"), kSystemIni);
+    ShellOutcome broken = runShell(env + program + " '[" + uninstaller.string() + "]' < /dev/null 2>&1");
     EXPECT_EQ(broken.status, 1);
     EXPECT_NE(broken.output.find("エラー: アンインストール情報が壊れています"), std::string::npos) << broken.output;
-    Outcome missing = shell(env + program + " '[/nowhere/uninstall -fx]' < /dev/null");
+    ShellOutcome missing = runShell(env + program + " '[/nowhere/uninstall -fx]' < /dev/null 2>&1");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.output.find("エラー: アンインストーラーの起動中にエラーが発生しました"), std::string::npos);
 }
