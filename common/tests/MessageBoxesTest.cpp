@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sstream>
 
 using kiro::ButtonAnswer;
@@ -36,20 +35,4 @@ TEST(ConsoleAnswer, BoxesAreTitleColonText)
     boxes.showBox("壊れています", "エラー", kiro::BoxIcon::Error);
     boxes.show("two\nlines", "songbox");
     EXPECT_EQ(out.str(), "エラー: 壊れています\nsongbox: two\nlines\n");
-}
-
-TEST(ConsoleAnswer, KiroMessagesStderrHidesTheDisplay)
-{
-    const char* saved = std::getenv("DISPLAY");
-    const std::string savedDisplay = saved ? saved : "";
-    ::setenv("DISPLAY", ":0", 1);
-    ::setenv("KIRO_MESSAGES", "stderr", 1);
-    EXPECT_FALSE(kiro::displayAvailable());
-    ::setenv("KIRO_MESSAGES", "window", 1);
-    EXPECT_TRUE(kiro::displayAvailable());
-    ::setenv("KIRO_MESSAGES", "stderr", 1);
-    if (saved)
-        ::setenv("DISPLAY", savedDisplay.c_str(), 1);
-    else
-        ::unsetenv("DISPLAY");
 }

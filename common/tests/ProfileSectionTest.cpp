@@ -30,15 +30,3 @@ TEST(ProfileSection, ReadsEveryLineAndReplacesOnlyTheBody)
     EXPECT_FALSE(profile::writeSection("rename", {"two\r\nlines"}, file));
     EXPECT_EQ(profile::getSection("Rename", file), std::vector<std::string>{"NUL=C:\\x"});
 }
-
-TEST(ProfileSection, LongSectionsAreReadWhole)
-{
-    // Far beyond the 10,240 bytes the original read of a section.
-    TempDir dir("ini");
-    fs::path file = dir.path / "big.ini";
-    std::vector<std::string> lines;
-    for (int i = 0; i < 3000; ++i)
-        lines.push_back("device=driver" + std::to_string(i) + ".386");
-    ASSERT_TRUE(profile::writeSection("386Enh", lines, file));
-    EXPECT_EQ(profile::getSection("386Enh", file), lines);
-}
