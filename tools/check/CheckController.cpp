@@ -1,5 +1,6 @@
 #include "tools/check/CheckController.h"
 
+#include "client/db/Connection.h"
 #include "client/db/DbError.h"
 #include "client/db/Recordset.h"
 #include "client/db/StatementFormat.h"
@@ -21,29 +22,44 @@ fs::path folderUnder(const fs::path& base, const std::string& name)
     return found ? *found : base / name;
 }
 
-bool fileExists(const fs::path& folder, const std::string& name)
+// ASCII letters in lower case, as the file system of the original compared
+// names; other bytes stay as they are.
+std::string folded(std::string name)
 {
-    auto found = filenames::findInFolder(folder, name);
-    std::error_code ec;
-    return found && fs::is_regular_file(*found, ec);
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return name;
 }
 
 } // namespace
 
-std::vector<fs::path> filesWithExtension(const fs::path& folder, const std::string& extension)
+FolderListing::FolderListing(const fs::path& folder)
 {
-    std::vector<fs::path> out;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         if (it->is_directory(typeError))
             continue;
-        const fs::path& path = it->path();
-        if (filenames::sameNameIgnoringCase(path.extension().string(), extension))
-            out.push_back(path);
+        m_files.push_back(it->path());
+        m_foldedNames.push_back(folded(it->path().filename().string()));
     }
-    std::sort(out.begin(), out.end());
+    std::sort(m_files.begin(), m_files.end());
+    std::sort(m_foldedNames.begin(), m_foldedNames.end());
+}
+
+std::vector<fs::path> FolderListing::withExtension(const std::string& extension) const
+{
+    std::vector<fs::path> out;
+    for (const fs::path& file : m_files)
+        if (filenames::sameNameIgnoringCase(file.extension().string(), extension))
+            out.push_back(file);
     return out;
+}
+
+bool FolderListing::contains(const std::string& name) const
+{
+    return std::binary_search(m_foldedNames.begin(), m_foldedNames.end(), folded(name));
 }
 
 CheckController::CheckController(fs::path installFolder, CheckView& view)
@@ -86,15 +102,17 @@ void CheckController::okPressed()
     m_view.setCancelEnabled(false);
     m_done = true;
 
-    auto midiFiles = filesWithExtension(m_karaoke, ".mid");
-    auto mp2Files = filesWithExtension(m_cdex, ".mp2");
+    const FolderListing karaoke(m_karaoke);
+    const FolderListing cdex(m_cdex);
+    const auto midiFiles = karaoke.withExtension(".mid");
+    const auto mp2Files = cdex.withExtension(".mp2");
     if (midiFiles.empty() && mp2Files.empty()) {
         m_view.message(kNoSongs);
         m_view.endDialog(-1);
         return;
     }
     m_running = true;
-    rebuild(midiFiles, mp2Files);
+    rebuild(karaoke, midiFiles, cdex, mp2Files);
     m_running = false;
     m_view.setOkButton(kEndButton, true);
     m_view.setStatusText(kDoneText);
@@ -112,17 +130,46 @@ bool CheckController::execute(const std::string& statement)
     }
 }
 
-void CheckController::rebuild(const std::vector<fs::path>& midiFiles, const std::vector<fs::path>& mp2Files)
+void CheckController::rebuild(const FolderListing& karaoke, const std::vector<fs::path>& midiFiles,
+                              const FolderListing& cdex, const std::vector<fs::path>& mp2Files)
 {
-    // Everything is marked again from what is on the disk; there is no
-    // transaction, so a run cut short leaves songs unmarked until the next.
+    // One transaction: a run that is killed, or stopped by an engine error,
+    // leaves the flags as they were instead of every song unmarked, and
+    // thousands of songs are not thousands of commits.
+    std::shared_ptr<db::Connection> connection;
+    try {
+        connection = m_db.connection();
+        connection->execRaw("BEGIN IMMEDIATE;");
+    } catch (const db::DbError& error) {
+        m_view.message(error.what());
+        m_failed = true;
+        m_view.showProgress(static_cast<int>(midiFiles.size()));
+        return;
+    }
+    runPasses(karaoke, midiFiles, cdex, mp2Files);
+    try {
+        connection->execRaw(m_failed ? "ROLLBACK;" : "COMMIT;");
+    } catch (const db::DbError& error) {
+        m_view.message(error.what());
+        m_failed = true;
+        try {
+            connection->execRaw("ROLLBACK;");
+        } catch (const db::DbError&) {
+            // Nothing is left to undo: the engine ended the transaction itself.
+        }
+    }
+}
+
+void CheckController::runPasses(const FolderListing& karaoke, const std::vector<fs::path>& midiFiles,
+                                const FolderListing& cdex, const std::vector<fs::path>& mp2Files)
+{
     execute(kResetFlags);
     m_view.showProgress(static_cast<int>(midiFiles.size()));
 
     if (!m_failed) {
         for (const fs::path& midi : midiFiles) {
             const std::string base = midi.stem().string();
-            if (fileExists(m_karaoke, base + ".krd") && !execute(db::fillStatement(kMarkByFile, {base})))
+            if (karaoke.contains(base + ".krd") && !execute(db::fillStatement(kMarkByFile, {base})))
                 break;
             m_view.advanceProgress();
         }
@@ -132,7 +179,7 @@ void CheckController::rebuild(const std::vector<fs::path>& midiFiles, const std:
     if (!m_failed) {
         for (const fs::path& mp2 : mp2Files) {
             const std::string base = mp2.stem().string();
-            if (fileExists(m_cdex, base + ".txt") && fileExists(m_cdex, base + ".bmp")
+            if (cdex.contains(base + ".txt") && cdex.contains(base + ".bmp")
                 && !execute(db::fillStatement(kMarkByFile, {base})))
                 break;
         }

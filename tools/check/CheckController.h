@@ -26,10 +26,22 @@ public:
     virtual void endDialog(int result) = 0;
 };
 
-// The files of `folder` whose extension is `extension` (".mid") in any
-// letter case, by name; nothing when the folder is missing.
-std::vector<std::filesystem::path> filesWithExtension(const std::filesystem::path& folder,
-                                                      const std::string& extension);
+// The files of one folder, read once: a song folder holds thousands, and
+// each song asks for two or three of them by name.
+class FolderListing {
+public:
+    explicit FolderListing(const std::filesystem::path& folder);
+
+    // The files whose extension is `extension` (".mid") in any letter case,
+    // by name; nothing when the folder is missing.
+    std::vector<std::filesystem::path> withExtension(const std::string& extension) const;
+    // True when a file of that name exists, in any letter case.
+    bool contains(const std::string& name) const;
+
+private:
+    std::vector<std::filesystem::path> m_files; // sorted
+    std::vector<std::string> m_foldedNames;     // sorted, ASCII letters in lower case
+};
 
 class CheckController {
 public:
@@ -51,8 +63,10 @@ public:
     bool failed() const { return m_failed; }
 
 private:
-    void rebuild(const std::vector<std::filesystem::path>& midiFiles,
-                 const std::vector<std::filesystem::path>& mp2Files);
+    void rebuild(const FolderListing& karaoke, const std::vector<std::filesystem::path>& midiFiles,
+                 const FolderListing& cdex, const std::vector<std::filesystem::path>& mp2Files);
+    void runPasses(const FolderListing& karaoke, const std::vector<std::filesystem::path>& midiFiles,
+                   const FolderListing& cdex, const std::vector<std::filesystem::path>& mp2Files);
     // Runs one statement; an engine error is shown and returns false.
     bool execute(const std::string& statement);
     void markLinkTargets();
