@@ -334,19 +334,79 @@ std::vector<std::string> ProfileFile::sections() const
     return out;
 }
 
+std::optional<ProfileFile::SectionSpan> ProfileFile::findSectionNamed(std::string_view section) const
+{
+    auto s = native(section, m_utf8File);
+    if (!s)
+        return std::nullopt; // a name with no form in the file cannot be there
+    return findSection(*s);
+}
+
 std::vector<std::string> ProfileFile::keys(std::string_view section) const
 {
     std::vector<std::string> out;
-    auto s = native(section, m_utf8File);
-    if (!s)
-        return out;
-    auto span = findSection(*s);
+    auto span = findSectionNamed(section);
     if (!span)
         return out;
     for (std::size_t i = span->header + 1; i < span->end; ++i)
         if (auto name = keyName(m_lines[i].bytes))
             out.push_back(toUtf8(*name));
     return out;
+}
+
+std::vector<std::string> ProfileFile::sectionLines(std::string_view section) const
+{
+    std::vector<std::string> out;
+    auto span = findSectionNamed(section);
+    if (!span)
+        return out;
+    for (std::size_t i = span->header + 1; i < span->end; ++i) {
+        std::string_view line = trimmed(m_lines[i].bytes);
+        if (!line.empty())
+            out.push_back(toUtf8(line));
+    }
+    return out;
+}
+
+bool ProfileFile::setSectionLines(std::string_view section, const std::vector<std::string>& lines)
+{
+    if (section.find(']') != std::string_view::npos) {
+        m_error = "a profile section name cannot hold ']'";
+        return false;
+    }
+    auto s = native(section, m_utf8File);
+    if (!s) {
+        m_error = "text has no code page 932 form: " + std::string(section);
+        return false;
+    }
+    std::vector<Line> body;
+    body.reserve(lines.size());
+    for (const std::string& line : lines) {
+        auto bytes = native(line, m_utf8File);
+        if (line.find_first_of("\r\n") != std::string::npos || !bytes) {
+            m_error = "a section line cannot hold a line break or text without a code page 932 form: " + line;
+            return false;
+        }
+        body.push_back({*bytes});
+    }
+    auto span = findSection(*s);
+    if (!span) {
+        if (!m_lines.empty() && !trimmed(m_lines.back().bytes).empty())
+            m_lines.push_back({""});
+        m_lines.push_back({"[" + *s + "]"});
+        m_lines.insert(m_lines.end(), body.begin(), body.end());
+        m_dirty = true;
+        return true;
+    }
+    // Blank lines that end the section keep it apart from the next one.
+    std::size_t bodyEnd = span->end;
+    while (bodyEnd > span->header + 1 && trimmed(m_lines[bodyEnd - 1].bytes).empty())
+        --bodyEnd;
+    auto first = m_lines.begin() + static_cast<std::ptrdiff_t>(span->header + 1);
+    m_lines.erase(first, m_lines.begin() + static_cast<std::ptrdiff_t>(bodyEnd));
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(span->header + 1), body.begin(), body.end());
+    m_dirty = true;
+    return true;
 }
 
 bool ProfileFile::save()
@@ -425,6 +485,19 @@ bool deleteSection(std::string_view section, const fs::path& file)
     if (!profile.error().empty())
         return false;
     return profile.removeSection(section) && profile.save();
+}
+
+std::vector<std::string> getSection(std::string_view section, const fs::path& file)
+{
+    return ProfileFile(file).sectionLines(section);
+}
+
+bool writeSection(std::string_view section, const std::vector<std::string>& lines, const fs::path& file)
+{
+    ProfileFile profile(file);
+    if (!profile.error().empty())
+        return false;
+    return profile.setSectionLines(section, lines) && profile.save();
 }
 
 } // namespace kiro::profile

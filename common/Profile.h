@@ -43,6 +43,13 @@ bool writeString(std::string_view section, std::string_view key, std::string_vie
 bool deleteKey(std::string_view section, std::string_view key, const std::filesystem::path& file);
 bool deleteSection(std::string_view section, const std::filesystem::path& file);
 
+// GetPrivateProfileSection and WritePrivateProfileSection: every line of a
+// section (see ProfileFile::sectionLines), and the section's body replaced
+// by `lines`. The whole section is read, however long it is.
+std::vector<std::string> getSection(std::string_view section, const std::filesystem::path& file);
+bool writeSection(std::string_view section, const std::vector<std::string>& lines,
+                  const std::filesystem::path& file);
+
 // One INI file held in memory, for reading or changing many keys with one
 // read and one atomic write (the settings record has ~90 keys).
 class ProfileFile {
@@ -67,6 +74,15 @@ public:
     std::vector<std::string> sections() const;
     std::vector<std::string> keys(std::string_view section) const;
 
+    // The body of a section, one entry per line that is not blank, without
+    // surrounding blanks ("key=value" lines and any other text alike);
+    // empty when the section is missing.
+    std::vector<std::string> sectionLines(std::string_view section) const;
+    // Replaces the body of a section with `lines` (the section is added at
+    // the end when missing). False, and nothing changed, when a line holds
+    // a line break or has no form in the file's code page.
+    bool setSectionLines(std::string_view section, const std::vector<std::string>& lines);
+
     // Writes the file atomically when something changed; false (with error())
     // when it could not be written.
     bool save();
@@ -82,6 +98,8 @@ private:
         std::size_t end;
     };
     std::optional<SectionSpan> findSection(std::string_view sectionCp932) const;
+    // The section named in UTF-8 (the API's text).
+    std::optional<SectionSpan> findSectionNamed(std::string_view section) const;
     std::optional<std::size_t> findKey(const SectionSpan& span, std::string_view keyCp932) const;
     std::string toUtf8(std::string_view bytes) const;
 

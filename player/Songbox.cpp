@@ -26,7 +26,7 @@ bool Songbox::checkHeader(const std::filesystem::path& krd)
     MessageBoxes& boxes = *m_setup.messages;
     std::ifstream in(krd, std::ios::binary);
     if (!in) {
-        boxes.error(krd.string() + " file not found");
+        showError(boxes, krd.string() + " file not found");
         return false;
     }
     std::uint8_t start[kKrdHeaderCheckSize] = {};
@@ -35,8 +35,8 @@ bool Songbox::checkHeader(const std::filesystem::path& krd)
     if (check.accepted())
         return true;
     if (!check.detailMessage.empty())
-        boxes.error(check.detailMessage);
-    boxes.error(kMsgVersionMismatch);
+        showError(boxes, check.detailMessage);
+    showError(boxes, kMsgVersionMismatch);
     return false;
 }
 
@@ -45,7 +45,7 @@ int Songbox::run(const SongboxCommandLine& line)
     MessageBoxes& boxes = *m_setup.messages;
     m_pictures.clear();
     if (line.krdPath.empty()) {
-        boxes.plain(songboxUsageText());
+        showPlain(boxes, songboxUsageText());
         return 0;
     }
     const std::filesystem::path krd = line.krdPath;
@@ -54,16 +54,16 @@ int Songbox::run(const SongboxCommandLine& line)
 
     const LoadedKrd loaded = loadKrdFile(krd);
     if (!loaded.error.empty()) {
-        boxes.error(loaded.error);
+        showError(boxes, loaded.error);
         return 1;
     }
 
     KrdReading reading = readKrdCommands(loaded.bytes);
     for (std::size_t i = 0; i < reading.unsupportedCommands.size(); ++i)
-        boxes.plain(kMsgCommand128);
+        showPlain(boxes, kMsgCommand128);
     if (!reading.end.complete()) {
         // Nothing has been written yet: there is nothing to clean up.
-        boxes.plain(reading.end.message());
+        showPlain(boxes, reading.end.message());
         return 1;
     }
     m_pictures = std::move(reading.pictures);
@@ -116,7 +116,7 @@ void Songbox::copyToTemporaryFolder(const std::filesystem::path& krd, bool userP
         // Leftovers of an earlier run may be what fills the disk.
         deleteTemporaryFiles();
         if (!copyFileOver(midi, tempMidi)) {
-            boxes.plain(kMsgMidiDiskFull);
+            showPlain(boxes, kMsgMidiDiskFull);
             return;
         }
     }
@@ -125,7 +125,7 @@ void Songbox::copyToTemporaryFolder(const std::filesystem::path& krd, bool userP
             continue;
         if (userPictures) {
             if (!copyFileOver(row.source, tempPath(row.tempName + ".bmp"))) {
-                boxes.error(kMsgBmpDiskFull);
+                showError(boxes, kMsgBmpDiskFull);
                 return;
             }
         } else {
@@ -154,7 +154,7 @@ bool Songbox::deleteTemporaryFiles()
 {
     const TempDeletion deletion = deleteTempFiles(m_setup.temporaryFolder);
     if (!deletion.ok)
-        m_setup.messages->error(deletion.message);
+        showError(*m_setup.messages, deletion.message);
     return deletion.ok;
 }
 

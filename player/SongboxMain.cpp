@@ -1,7 +1,7 @@
 // songbox: prepares one karaoke song and runs the playback engine on it.
 #include "common/Process.h"
 #include "common/WinPaths.h"
-#include "player/QtMessageBoxes.h"
+#include "common/qt/QtMessageBoxes.h"
 #include "player/Songbox.h"
 
 #include <iostream>
@@ -48,11 +48,7 @@ void runEngine(const std::filesystem::path& program, const std::vector<std::stri
 int main(int argc, char** argv)
 {
     using namespace kiro::player;
-    std::unique_ptr<MessageBoxes> boxes;
-    if (displayAvailable())
-        boxes = std::make_unique<QtMessageBoxes>(argc, argv);
-    else
-        boxes = std::make_unique<StderrMessageBoxes>(std::cerr);
+    std::unique_ptr<kiro::MessageBoxes> boxes = kiro::makeMessageBoxes(argc, argv);
 
     TickSeededRandom random;
     SongboxSetup setup;

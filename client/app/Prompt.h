@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/MessageBoxes.h"
+
 #include <string>
 
 // Every modal message and question of the client goes through this interface,
@@ -9,11 +11,9 @@
 namespace kiro::app {
 
 // Which of the two buttons of a question was pressed. First is the dialog's
-// OK button (result 1), Second its cancel button.
-enum class PromptAnswer {
-    First,
-    Second,
-};
+// OK button (result 1), Second its cancel button. The same answer as the
+// other programs' message boxes, so both answer alike without a display.
+using PromptAnswer = kiro::ButtonAnswer;
 
 class Prompt {
 public:

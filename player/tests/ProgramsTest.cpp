@@ -2,6 +2,8 @@
 // stand-in from a temporary install folder.
 #include "KrdWriter.h"
 
+#include "common/tests/ShellRun.h"
+
 #include "player/ArchiveName.h"
 #include "player/KrdFormat.h"
 #include "player/TempKrd.h"
@@ -16,24 +18,12 @@ using namespace kiro::player::test;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string output; // stdout and stderr together
-};
+using Outcome = ShellOutcome;
 
+// Standard output and standard error together.
 Outcome shell(const std::string& command)
 {
-    Outcome outcome;
-    std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return outcome;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    return runShell(command + " 2>&1");
 }
 
 std::string shellQuoted(const std::filesystem::path& path)

@@ -15,7 +15,8 @@ namespace {
 
 class RecordingBoxes final : public MessageBoxes {
 public:
-    void show(const std::string& text, const std::string& title) override { shown.push_back({text, title}); }
+    void showBox(const std::string& text, const std::string& title, kiro::BoxIcon) override { shown.push_back({text, title}); }
+    kiro::ButtonAnswer askYesNo(const std::string&, const std::string&) override { return kiro::ButtonAnswer::Second; }
     std::vector<std::pair<std::string, std::string>> shown;
 };
 
