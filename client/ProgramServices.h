@@ -14,6 +14,10 @@ class Prompt;
 namespace kiro::db {
 class CatalogueDb;
 }
+namespace kiro::music {
+class BackgroundMusic;
+class MusicController;
+}
 namespace kiro::online {
 class BPlusTransferStarter;
 class CommPort;
@@ -61,6 +65,10 @@ public:
     void shutdownPort() override;
     void closeMusic() override;
 
+    // The background music the screens and playback suspend and resume;
+    // exists once the folders are prepared.
+    kiro::music::BackgroundMusic* backgroundMusic() const;
+
     kiro::db::CatalogueDb* database() const { return m_db.get(); }
     kiro::online::CommPort* port() const { return m_port.get(); }
     kiro::online::HostSession* session() const { return m_session.get(); }
@@ -78,6 +86,7 @@ private:
     std::unique_ptr<kiro::ui::ProgressWindow> m_progress;
     std::unique_ptr<kiro::online::BPlusTransferStarter> m_transfer;
     std::unique_ptr<kiro::online::HostSession> m_session;
+    std::unique_ptr<kiro::music::MusicController> m_music;
 };
 
 } // namespace kiro::client
