@@ -1,4 +1,8 @@
 #include "assets/music/BackgroundSongs.h"
+#include "assets/music/DemoSong.h"
+#include "common/Cp932.h"
+#include "player/KrdFormat.h"
+#include "player/TempKrd.h"
 #include "tools/songbox1/SmfLength.h"
 
 #include <gtest/gtest.h>
@@ -44,4 +48,27 @@ TEST(BackgroundSongs, WritesEveryFileIntoTheFolder)
     for (const auto& plan : backgroundSongPlans())
         EXPECT_TRUE(std::filesystem::exists(folder / plan.fileName)) << plan.fileName;
     std::filesystem::remove_all(folder);
+}
+
+TEST(DemoSong, IsAKrdOfVersion90WhoseWordsFallInsideTheSong)
+{
+    const auto song = kiro::music::composeDemoSong();
+    const auto check = kiro::player::checkKrdHeader(song.krd);
+    EXPECT_TRUE(check.accepted());
+    const auto reading = kiro::player::readKrdCommands(song.krd);
+    ASSERT_TRUE(reading.end.complete()) << reading.end.message();
+    // songbox hands the stream after the header to songbox1 unchanged (no pictures).
+    const std::vector<std::uint8_t> stream(song.krd.begin() + 54, song.krd.end());
+    const auto temp = kiro::player::readTempKrdPictures(stream);
+    ASSERT_TRUE(temp.end.complete());
+    ASSERT_EQ(temp.texts.size(), 4u);
+    const auto midi = kiro::songbox1::measureSmf(song.midi);
+    ASSERT_TRUE(midi.ok());
+    std::uint32_t previous = 0;
+    for (const auto& line : temp.texts) {
+        EXPECT_GT(line.head, previous);
+        EXPECT_LT(line.head, midi.duration.count() / 1000);
+        previous = line.head;
+        EXPECT_TRUE(kiro::cp932::tryToUtf8(line.text).has_value());
+    }
 }
