@@ -68,7 +68,8 @@ bool loadEngine()
         return false;
     for (std::size_t i = 0; i < kEntryCount; ++i)
         s.entries[i] = dlsym(s.engine, kEntryNames[i]);
-    passNotify();
+    if (s.notify)
+        passNotify();
     return true;
 }
 
@@ -153,8 +154,9 @@ VMPLD_EXPORT uint16_t vmpldClose(void)
         if (auto close = entry<NoArgs>(Close))
             result = close();
         using SetNotify = void (*)(VmpldNotifyProc, void*);
-        if (auto set = reinterpret_cast<SetNotify>(dlsym(s.engine, "vmpSetNotify")))
-            set(nullptr, nullptr); // the engine may outlive this handle in the process
+        // The engine may stay in the process after this handle goes.
+        if (auto set = reinterpret_cast<SetNotify>(dlsym(s.engine, "vmpSetNotify")); set && s.notify)
+            set(nullptr, nullptr);
         dlclose(s.engine);
         s.engine = nullptr;
         s.entries.fill(nullptr);

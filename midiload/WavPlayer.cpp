@@ -94,12 +94,6 @@ WavPlayer::~WavPlayer()
     stop();
 }
 
-bool WavPlayer::playing() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_device != 0 && !m_ended;
-}
-
 std::uint32_t WavPlayer::play(const char* path)
 {
     stop();

@@ -41,8 +41,6 @@ public:
     std::uint32_t stop();
     // Left volume in the low half, right in the high half (0xFFFF = full).
     void setVolume(std::uint32_t volume);
-    std::uint32_t volume() const { return m_volume; }
-    bool playing() const;
 
 private:
     struct Buffer {

@@ -62,5 +62,12 @@ FAKE_EXPORT std::uint16_t vmpSetCaps(Caps caps)
     return 0;
 }
 FAKE_EXPORT std::uint16_t vmpMute(std::uint32_t on) { record("vmpMute", on); return 0; }
+using Notify = void (*)(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, void*);
+FAKE_EXPORT void vmpSetNotify(Notify proc, void* context)
+{
+    record(proc ? "vmpSetNotify" : "vmpSetNotify(null)");
+    if (proc)
+        proc(1, 2, 3, 4, context); // as the engine's thread would, later
+}
 FAKE_EXPORT std::uint32_t vmpdsWavePlay(const char*) { record("vmpdsWavePlay"); return 7; }
 FAKE_EXPORT std::uint32_t vmpdsWaveClose() { record("vmpdsWaveClose"); return 8; }

@@ -122,3 +122,27 @@ TEST(LoaderNames, DllNamesBecomeSharedLibraryNames)
     EXPECT_EQ(kiro::midiload::kEntryNames[28], std::string("@@@@@@@vsswaveOutOpen"));
     EXPECT_EQ(kiro::midiload::openEngineLibrary("../../etc/evil.dll", KIRO_LIB_DIR), nullptr);
 }
+
+namespace {
+int g_notices = 0;
+void countNotice(std::uint32_t window, std::uint32_t message, std::uint32_t wparam, std::uint32_t lparam, void* context)
+{
+    EXPECT_EQ(window + message + wparam + lparam, 10u);
+    EXPECT_EQ(context, &g_notices);
+    ++g_notices;
+}
+} // namespace
+
+TEST_F(Loader, TheNotificationCallbackReachesEveryEngineLoadedAndIsWithdrawnOnClose)
+{
+    chooseEngine("kirofakeengine.dll", 0);
+    g_notices = 0;
+    vmpldSetNotify(&countNotice, &g_notices);
+    ASSERT_EQ(vmpldOpen(1, 0, 0), 0);
+    EXPECT_EQ(g_notices, 1);
+    vmpldClose();
+    EXPECT_EQ(log(), "vmpSetNotify;vmpOpen 0 0;vmpClose;vmpSetNotify(null);");
+    ASSERT_EQ(vmpldOpen(1, 0, 0), 0);
+    EXPECT_EQ(g_notices, 2) << "a new load gets the callback again";
+    vmpldSetNotify(nullptr, nullptr);
+}

@@ -2,6 +2,7 @@
 #include "midiload/orvelmpl.h"
 #include "midiload/tests/LoaderTestSupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -82,7 +83,9 @@ TEST_F(Wave, ThirtyThousandBytesPlayOneFullBufferAndOnePaddedWithTheLastByte)
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     EXPECT_EQ(vmpldWaveClose(), 1u);
 
-    const Bytes sound = recorded();
+    Bytes sound = recorded();
+    // The output may have sent silence before the first buffer arrived; the data holds no zero byte.
+    sound.erase(sound.begin(), std::find_if(sound.begin(), sound.end(), [](std::uint8_t b) { return b != 0; }));
     ASSERT_GE(sound.size(), 2 * 22528u);
     EXPECT_TRUE(std::equal(data.begin(), data.end(), sound.begin())) << "the data did not play in order";
     for (std::size_t i = data.size(); i < 2 * 22528; ++i)
@@ -121,7 +124,8 @@ TEST_F(Wave, StoppingEarlyEndsAtOnceAndTheVolumeReachesBothChannels)
     const auto before = std::chrono::steady_clock::now();
     EXPECT_EQ(vmpldWaveClose(), 1u);
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
-    const Bytes sound = recorded();
+    Bytes sound = recorded();
+    sound.erase(sound.begin(), std::find_if(sound.begin(), sound.end(), [](std::uint8_t b) { return b != 0; }));
     ASSERT_GE(sound.size(), 8u);
     const auto left = static_cast<std::int16_t>(sound[0] | (sound[1] << 8));
     const auto right = static_cast<std::int16_t>(sound[2] | (sound[3] << 8));
