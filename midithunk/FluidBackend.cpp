@@ -198,14 +198,7 @@ std::uint16_t FluidBackend::open()
     const std::string soundFont = configuredSoundFont();
     if (!m_synth || fluid_synth_sfload(m_synth, soundFont.c_str(), 1) == FLUID_FAILED
         || !(m_driver = new_fluid_audio_driver(m_settings, m_synth))) {
-        if (m_synth)
-            delete_fluid_synth(m_synth);
-        delete_fluid_settings(m_settings);
-        m_synth = nullptr;
-        m_settings = nullptr;
-        if (m_sdlStarted)
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        m_sdlStarted = false;
+        releaseSynth();
         return VMP_E_DEVICE;
     }
     // Every open starts from the engine's defaults.
@@ -232,18 +225,27 @@ std::uint16_t FluidBackend::close()
     if (!m_synth)
         return VMP_OK;
     dropPlayer();
-    delete_fluid_audio_driver(m_driver);
-    delete_fluid_synth(m_synth);
-    delete_fluid_settings(m_settings);
+    releaseSynth();
+    m_song.clear();
+    m_playing = false;
+    return VMP_OK;
+}
+
+void FluidBackend::releaseSynth()
+{
+    // The driver goes first: it calls into the synthesizer until it is deleted.
+    if (m_driver)
+        delete_fluid_audio_driver(m_driver);
+    if (m_synth)
+        delete_fluid_synth(m_synth);
+    if (m_settings)
+        delete_fluid_settings(m_settings);
     m_driver = nullptr;
     m_synth = nullptr;
     m_settings = nullptr;
     if (m_sdlStarted)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     m_sdlStarted = false;
-    m_song.clear();
-    m_playing = false;
-    return VMP_OK;
 }
 
 std::uint16_t FluidBackend::setSong(const char* path)

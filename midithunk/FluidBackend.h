@@ -55,6 +55,7 @@ private:
     std::uint32_t positionTick() const;
     bool startPlayer(std::uint32_t tick);
     void dropPlayer();
+    void releaseSynth();
     void watch();
     void releaseHeldNotes();
 
