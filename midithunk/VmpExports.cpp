@@ -15,20 +15,37 @@ namespace {
 std::mutex g_backendMutex;
 VmpBackend* g_installed = nullptr;
 std::unique_ptr<VmpBackend> g_fluid;
+bool g_unloading = false;
 
-VmpBackend& backend()
+// Closes the synthesizer and ends its thread while the library is still whole.
+struct Unloading {
+    ~Unloading()
+    {
+        std::lock_guard lock(g_backendMutex);
+        g_unloading = true;
+        g_fluid.reset();
+    }
+} g_unloadingGuard;
+
+// Null once the library is being unloaded: a loader that closes the engine
+// from its own unloading may come after this library's.
+VmpBackend* backend()
 {
     std::lock_guard lock(g_backendMutex);
     if (g_installed)
-        return *g_installed;
+        return g_installed;
+    if (g_unloading)
+        return nullptr;
     if (!g_fluid)
         g_fluid = std::make_unique<FluidBackend>();
-    return *g_fluid;
+    return g_fluid.get();
 }
 
 std::uint16_t forward(VmpFunction function, VmpArgs args = {})
 {
-    return backend().call(function, args);
+    if (VmpBackend* engine = backend())
+        return engine->call(function, args);
+    return function == VmpFunction::GetStatus || function == VmpFunction::Close ? 0 : VMP_E_NOT_OPEN;
 }
 
 std::uint32_t low16(std::uint32_t value)
@@ -183,5 +200,6 @@ VMP_EXPORT uint16_t vmpOpen(uint32_t reserved1, uint32_t reserved2)
 
 VMP_EXPORT void vmpSetNotify(VmpNotifyProc proc, void* context)
 {
-    kiro::vmp::backend().setNotify(proc, context);
+    if (kiro::vmp::VmpBackend* engine = kiro::vmp::backend())
+        engine->setNotify(proc, context);
 }
