@@ -86,7 +86,7 @@ private:
 
     std::uint32_t m_clockWindow = 0, m_clockMessage = 0, m_clockInterval = 0, m_nextClock = 0;
     std::uint32_t m_endWindow = 0, m_endMessage = 0;
-    std::mutex m_notifyMutex;
+    std::recursive_mutex m_notifyMutex; // a callback may set the callback again
     NotifyProc m_notify = nullptr;
     void* m_notifyContext = nullptr;
 
