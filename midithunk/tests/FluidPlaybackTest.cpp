@@ -162,3 +162,21 @@ TEST_F(FluidPlayback, BadSongsAndArgumentsAreRefused)
     EXPECT_EQ(vmpGetStatus(), VMP_STATUS_CLOSED);
     EXPECT_EQ(vmpSetSong(notMidi.c_str()), VMP_E_NOT_OPEN);
 }
+
+TEST_F(FluidPlayback, TempoScalesTheSpeedAndRepeatWithoutAnEndLoopsTheWholeSong)
+{
+    ASSERT_EQ(vmpSetSong(writeSong("tempo.mid").c_str()), VMP_OK);
+    ASSERT_EQ(vmpSetTempo(300), VMP_OK);
+    ASSERT_EQ(vmpSetPlayMode(VMP_MODE_REPEAT), VMP_OK);
+    ASSERT_EQ(vmpSetRepeatPoint(96, 0), VMP_OK);
+    ASSERT_EQ(vmpSetPositionByMS(4000), VMP_OK); // 1.36 s of song before the end: under half a second at 300 %
+    ASSERT_EQ(vmpStart(), VMP_OK);
+    // Past the song's end it starts again from the repeat start and keeps
+    // playing; at the song's own tempo that would take 1.36 s.
+    ASSERT_TRUE(within(1000ms, [] { return positionMs() < 3000; })) << "still at " << positionMs();
+    EXPECT_EQ(vmpGetStatus(), VMP_STATUS_PLAYING);
+    EXPECT_GE(positionTick(), 96u);
+    std::int32_t tempo = 0;
+    EXPECT_EQ(vmpGetTempo(&tempo), VMP_OK);
+    EXPECT_EQ(tempo, 300);
+}
