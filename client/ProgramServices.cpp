@@ -2,12 +2,14 @@
 
 #include "client/CompactionWindowView.h"
 #include "client/SetupDialogs.h"
+#include "client/MidiEngineChoice.h"
 #include "client/app/Prompt.h"
 #include "client/app/Settings.h"
 #include "client/db/CatalogueDb.h"
 #include "client/db/Compaction.h"
 #include "client/db/MailNumbers.h"
 #include "client/db/PendingUpdates.h"
+#include "client/music/MusicController.h"
 #include "client/online/BPlusTransferStarter.h"
 #include "client/online/CommPort.h"
 #include "client/online/HostSession.h"
@@ -54,6 +56,22 @@ void ProgramServices::prepareFolders()
     if (!problem.empty())
         std::fprintf(stderr, "kiro: %s\n", problem.c_str());
     kiro::app::FillPictureDefaults(m_settings, m_folders);
+    m_music = std::make_unique<kiro::music::MusicController>(kiro::music::linkedPlayerLibrary(),
+        m_folders.installFolder,
+        [registryFile = m_windowsDir / "registry.reg"](int kind) { selectMidiEngine(kind, registryFile); },
+        m_settings.BgmOff != 0);
+}
+
+kiro::music::BackgroundMusic* ProgramServices::backgroundMusic() const
+{
+    return m_music.get();
+}
+
+kiro::music::BackgroundMusic& ProgramServices::music()
+{
+    if (m_music)
+        return *m_music;
+    return m_silentMusic;
 }
 
 QString ProgramServices::installFolder() const
@@ -144,7 +162,7 @@ kiro::setup::SetupServices ProgramServices::setupServices()
     services.settings = &m_settings;
     services.prompt = &m_prompt;
     services.database = m_db && m_db->isOpen() ? m_db.get() : nullptr;
-    services.music = m_music;
+    services.music = &music();
     services.registry = kiro::online::systemRegistry();
     services.registryFile = kiro::Registry::defaultFile().string();
     services.folders = m_folders;
@@ -191,19 +209,26 @@ void ProgramServices::runUserSettings(QWidget* parent)
 
 void ProgramServices::saveSettings()
 {
+    // The settings dialogs may have switched the music on or off.
+    if (m_music)
+        m_music->setOff(m_settings.BgmOff != 0);
     const std::string problem = kiro::app::SaveSettings(m_settings, m_windowsDir);
     if (!problem.empty())
         std::fprintf(stderr, "kiro: %s\n", problem.c_str());
 }
 
-void ProgramServices::playTune(int)
+void ProgramServices::playTune(int tune)
 {
-    // Seam: background music (BgmOff is forced on at every start, so nothing
-    // would play before the setup dialogs can turn it on).
+    // BgmOff is forced on at every start: nothing plays before the settings
+    // dialogs turn the music on and open the player.
+    if (m_music)
+        m_music->play(tune);
 }
 
 void ProgramServices::stopMusic()
 {
+    if (m_music)
+        m_music->close();
 }
 
 bool ProgramServices::songBookAvailable() const
@@ -288,6 +313,8 @@ void ProgramServices::shutdownPort()
 
 void ProgramServices::closeMusic()
 {
+    if (m_music)
+        m_music->close();
 }
 
 } // namespace kiro::client

@@ -16,6 +16,10 @@ class Prompt;
 namespace kiro::db {
 class CatalogueDb;
 }
+namespace kiro::music {
+class BackgroundMusic;
+class MusicController;
+}
 namespace kiro::online {
 class BPlusTransferStarter;
 class CommPort;
@@ -66,16 +70,18 @@ public:
     void shutdownPort() override;
     void closeMusic() override;
 
+    // The background music the screens and playback suspend and resume;
+    // exists once the folders are prepared.
+    kiro::music::BackgroundMusic* backgroundMusic() const;
+
     kiro::db::CatalogueDb* database() const { return m_db.get(); }
     kiro::online::CommPort* port() const { return m_port.get(); }
     kiro::online::HostSession* session() const { return m_session.get(); }
     kiro::ui::ProgressWindow* progressWindow() const { return m_progress.get(); }
     const kiro::app::AppFolders& folders() const { return m_folders; }
 
-    // The background-music controller the screens and the setup dialogs use
-    // (silent until one is set; the caller keeps it alive).
-    void setMusic(kiro::music::BackgroundMusic* music) { m_music = music ? music : &m_silentMusic; }
-    kiro::music::BackgroundMusic& music() const { return *m_music; }
+    // The same for the setup dialogs: silent until the folders are prepared.
+    kiro::music::BackgroundMusic& music();
 
     // What the setup dialogs reach: settings, prompt, catalogue, music,
     // registry, and the port and host session for the modem test.
@@ -100,7 +106,7 @@ private:
     std::unique_ptr<kiro::online::BPlusTransferStarter> m_transfer;
     std::unique_ptr<kiro::online::HostSession> m_session;
     kiro::music::SilentMusic m_silentMusic;
-    kiro::music::BackgroundMusic* m_music = &m_silentMusic;
+    std::unique_ptr<kiro::music::MusicController> m_music;
     std::unique_ptr<kiro::services::VersionUp> m_versionUp;
 };
 

@@ -11,7 +11,7 @@ set(KIRO_TEMPLATE_DIR ${CMAKE_BINARY_DIR}/template)
 set(KIRO_TEMPLATE_STAMP ${KIRO_TEMPLATE_DIR}/sysfile/KIRODB.MDB)
 if(TARGET kiro-db AND TARGET kiro_assets)
   set(template_programs kiro-db)
-  foreach(program songbox songbox1)
+  foreach(program songbox songbox1 orvelmpl orvelmp)
     if(TARGET ${program})
       list(APPEND template_programs ${program})
     endif()
@@ -19,7 +19,7 @@ if(TARGET kiro-db AND TARGET kiro_assets)
   add_custom_command(
     OUTPUT ${KIRO_TEMPLATE_STAMP}
     COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
-            ${CMAKE_COMMAND} -DBIN=${CMAKE_BINARY_DIR}/bin -DASSETS=${KIRO_ASSETS_DIR}
+            ${CMAKE_COMMAND} -DBIN=${CMAKE_BINARY_DIR}/bin -DLIB=${CMAKE_BINARY_DIR}/lib -DASSETS=${KIRO_ASSETS_DIR}
             -DOUT=${KIRO_TEMPLATE_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/MakeTemplate.cmake
     DEPENDS ${template_programs} kiro_assets ${CMAKE_SOURCE_DIR}/cmake/MakeTemplate.cmake
     COMMENT "Making the template of a user's install folder"
@@ -35,14 +35,14 @@ foreach(program kiro songbox songbox1 check drvclean kiro-link kiro-hostsim kiro
 endforeach()
 install(TARGETS ${installed_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-foreach(library orvelmpl orvelmp)
-  if(TARGET ${library})
-    install(TARGETS ${library} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-  endif()
-endforeach()
-foreach(header midiload/orvelmpl.h midithunk/orvelmp.h)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/${header})
-    install(FILES ${CMAKE_SOURCE_DIR}/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# The MIDI libraries and their headers are installed by their own folders.
+
+# The template's player and engine are copies of the build tree's programs,
+# with the MIDI libraries beside them in karaoke/: they look there first.
+foreach(program songbox songbox1)
+  if(TARGET ${program})
+    set_property(TARGET ${program} APPEND PROPERTY BUILD_RPATH "$ORIGIN")
+    set_property(TARGET ${program} APPEND PROPERTY INSTALL_RPATH "$ORIGIN")
   endif()
 endforeach()
 

@@ -16,7 +16,7 @@ file(MAKE_DIRECTORY "${staging}/sysfile" "${staging}/InfoText" "${staging}/karao
 
 file(GLOB bitmaps "${ASSETS}/sysfile/*.bmp")
 file(GLOB texts "${ASSETS}/InfoText/*")
-file(GLOB songs "${ASSETS}/karaoke/*.mid" "${ASSETS}/karaoke/*.MID")
+file(GLOB songs "${ASSETS}/karaoke/*.mid" "${ASSETS}/karaoke/*.MID" "${ASSETS}/karaoke/*.KRD")
 file(COPY ${bitmaps} DESTINATION "${staging}/sysfile")
 file(COPY ${texts} DESTINATION "${staging}/InfoText")
 if(songs)
@@ -27,6 +27,13 @@ foreach(program songbox songbox1)
     file(COPY "${BIN}/${program}" DESTINATION "${staging}/karaoke" USE_SOURCE_PERMISSIONS)
   endif()
 endforeach()
+# The engine plays through the MIDI libraries; beside it they are found first.
+if(DEFINED LIB)
+  file(GLOB midi_libraries "${LIB}/liborvelmp*.so")
+  if(midi_libraries)
+    file(COPY ${midi_libraries} DESTINATION "${staging}/karaoke")
+  endif()
+endif()
 
 execute_process(
   COMMAND "${BIN}/kiro-db" sample "${staging}/sysfile/KIRODB.MDB"

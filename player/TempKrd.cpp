@@ -111,8 +111,17 @@ TempKrdPictures readTempKrdPictures(std::span<const std::uint8_t> tempKrd)
             end.status = KrdWalkStatus::PastEnd;
             return pictures;
         }
-        if (isPictureCode(code))
+        const std::uint32_t head = tempKrd[position] | (tempKrd[position + 1] << 8) | (tempKrd[position + 2] << 16)
+            | (static_cast<std::uint32_t>(tempKrd[position + 3]) << 24);
+        if (isPictureCode(code)) {
             pictures.tempNames.emplace_back(reinterpret_cast<const char*>(rest.data()) + nameAt);
+            pictures.pictureHeads.push_back(head);
+        }
+        // The length rules have checked that each string ends inside the buffer.
+        if (code == 2 && *length > 7)
+            pictures.texts.push_back({head, std::string(reinterpret_cast<const char*>(rest.data()) + 7)});
+        if (code == 15)
+            pictures.texts.push_back({head, std::string(reinterpret_cast<const char*>(rest.data()))});
         position += kCommandHeadSize + *length;
         if (code == 255) {
             end = KrdWalkEnd{};

@@ -32,8 +32,15 @@ TempKrdWriting writeTempKrd(std::span<const std::uint8_t> file, const std::vecto
 
 // The bitmap base names a TempKrd refers to, in stream order (the engine's
 // view of the file); `end` tells whether the stream was whole.
+struct TempKrdText {
+    std::uint32_t head = 0; // the command's head field
+    std::string text;       // code page 932, without its NUL
+};
+
 struct TempKrdPictures {
     std::vector<std::string> tempNames;
+    std::vector<std::uint32_t> pictureHeads; // head field of each picture command, in step with tempNames
+    std::vector<TempKrdText> texts;          // the text commands (codes 2 and 15) in stream order
     KrdWalkEnd end;
 };
 

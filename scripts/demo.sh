@@ -35,6 +35,12 @@ if [ -d "$build/assets/sysfile" ]; then
 else
   say "no generated pictures in $build/assets (the kiro_assets target); the screens will be plain"
 fi
+# The background songs and the demo karaoke song (KIRODEMO.KRD), composed by kiro-bgm.
+if [ -d "$build/assets/karaoke" ]; then
+  cp "$build/assets/karaoke/"* "$install/karaoke/"
+else
+  say "no background songs in $build/assets/karaoke (the kiro_songs target); the client will be silent"
+fi
 for program in songbox songbox1; do
   if [ -x "$bin/$program" ]; then
     cp "$bin/$program" "$install/karaoke/"

@@ -8,11 +8,6 @@ namespace kiro::songbox1 {
 
 namespace {
 
-struct TempoChange {
-    std::uint32_t tick;
-    std::uint32_t microsecondsPerQuarter;
-};
-
 class Reader {
 public:
     explicit Reader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
@@ -113,6 +108,14 @@ std::optional<std::uint32_t> walkTrack(std::span<const std::uint8_t> track, std:
     return tick; // no end-of-track event: the last event ends it
 }
 
+// SMPTE time: frames per second (29 stands for 29.97) times ticks per frame.
+double ticksPerSecond(const SmfLength& song)
+{
+    const int framesPerSecond = -static_cast<std::int8_t>(song.division >> 8);
+    const double fps = framesPerSecond == 29 ? 29.97 : framesPerSecond;
+    return fps * (song.division & 0xFF);
+}
+
 } // namespace
 
 SmfLength measureSmf(std::span<const std::uint8_t> file)
@@ -153,35 +156,59 @@ SmfLength measureSmf(std::span<const std::uint8_t> file)
         lastTick = std::max(lastTick, *end);
     }
     result.lastTick = lastTick;
-
-    if (*division & 0x8000) {
-        // SMPTE time: frames per second (29 stands for 29.97) times ticks per frame.
-        const int framesPerSecond = -static_cast<std::int8_t>(*division >> 8);
-        const double fps = framesPerSecond == 29 ? 29.97 : framesPerSecond;
-        const double ticksPerSecond = fps * (*division & 0xFF);
-        if (ticksPerSecond <= 0) {
-            result.error = "broken SMPTE time base";
-            return result;
-        }
-        result.duration = std::chrono::microseconds(static_cast<std::int64_t>(lastTick / ticksPerSecond * 1e6));
+    result.division = static_cast<std::uint16_t>(*division);
+    std::stable_sort(tempos.begin(), tempos.end(), [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
+    result.tempos = std::move(tempos);
+    if ((*division & 0x8000) && ticksPerSecond(result) <= 0) {
+        result.error = "broken SMPTE time base";
         return result;
     }
+    result.duration = std::chrono::microseconds(static_cast<std::int64_t>(tickToMicroseconds(result, lastTick)));
+    return result;
+}
 
-    std::stable_sort(tempos.begin(), tempos.end(), [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
-    const double ticksPerQuarter = *division;
+double tickToMicroseconds(const SmfLength& song, std::uint32_t target)
+{
+    if (song.division & 0x8000) {
+        const double perSecond = ticksPerSecond(song);
+        return perSecond > 0 ? target / perSecond * 1e6 : 0;
+    }
+    if (song.division == 0)
+        return 0;
     double microseconds = 0;
     std::uint32_t tick = 0;
-    std::uint32_t tempo = 500000; // 120 beats per minute until told otherwise
-    for (const TempoChange& change : tempos) {
-        if (change.tick >= lastTick)
+    std::uint32_t tempo = 500000;
+    for (const TempoChange& change : song.tempos) {
+        if (change.tick >= target)
             break;
-        microseconds += double(change.tick - tick) * tempo / ticksPerQuarter;
+        microseconds += double(change.tick - tick) * tempo / song.division;
         tick = change.tick;
         tempo = change.microsecondsPerQuarter;
     }
-    microseconds += double(lastTick - tick) * tempo / ticksPerQuarter;
-    result.duration = std::chrono::microseconds(static_cast<std::int64_t>(microseconds));
-    return result;
+    return microseconds + double(target - tick) * tempo / song.division;
+}
+
+std::uint32_t microsecondsToTick(const SmfLength& song, double target)
+{
+    if (target <= 0)
+        return 0;
+    if (song.division & 0x8000)
+        return static_cast<std::uint32_t>(std::min(target / 1e6 * ticksPerSecond(song), 4294967295.0));
+    if (song.division == 0)
+        return 0;
+    double microseconds = 0;
+    std::uint32_t tick = 0;
+    std::uint32_t tempo = 500000;
+    for (const TempoChange& change : song.tempos) {
+        const double next = microseconds + double(change.tick - tick) * tempo / song.division;
+        if (next >= target)
+            break;
+        microseconds = next;
+        tick = change.tick;
+        tempo = change.microsecondsPerQuarter;
+    }
+    const double ticks = tick + (target - microseconds) * song.division / std::max<std::uint32_t>(tempo, 1);
+    return static_cast<std::uint32_t>(std::min(ticks, 4294967295.0));
 }
 
 } // namespace kiro::songbox1

@@ -1,8 +1,12 @@
-// songbox1: a stand-in for the playback engine. It checks that the files the
-// command file names are there, then waits as long as the song lasts.
+// songbox1: the playback engine. It checks that the files the command file
+// names are there, plays _@temp.mid through the MIDI engine until the song
+// ends, and shows the pictures and the words (each at its command's time) in
+// its window, or writes the words to standard output without a display.
 #include "player/TempKrd.h"
 #include "tools/songbox1/PictureWindow.h"
 #include "tools/songbox1/SmfLength.h"
+#include "tools/songbox1/SongClock.h"
+#include "tools/songbox1/SongCues.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +15,6 @@
 #include <iostream>
 #include <iterator>
 #include <set>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -93,9 +96,17 @@ int main(int argc, char** argv)
 
     if (noWaitRequested(arguments))
         return 0;
-    if (kiro::songbox1::displayAvailable() && !shown.empty())
-        kiro::songbox1::showPictures(argc, argv, shown, length.duration);
+    const auto songMs = static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(length.duration).count());
+    const kiro::songbox1::SongCues cues = kiro::songbox1::songCues(pictures, songMs);
+    kiro::songbox1::SongClock clock(midiPath, length.duration);
+    if (!clock.problem().empty())
+        std::cerr << "songbox1: " << clock.problem() << '\n';
+    const kiro::songbox1::LyricSink printLine = [](const kiro::songbox1::LyricLine& line) {
+        std::cout << line.text << std::endl;
+    };
+    if (kiro::songbox1::displayAvailable())
+        kiro::songbox1::showSong(argc, argv, shown, cues, clock, printLine);
     else
-        std::this_thread::sleep_for(length.duration);
+        kiro::songbox1::followSong(cues, clock, printLine);
     return 0;
 }

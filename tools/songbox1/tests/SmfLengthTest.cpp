@@ -57,3 +57,16 @@ TEST(SmfLength, SmpteTimeAndBrokenFiles)
     addTrack(noStatus, {0x00, 60, 100});
     EXPECT_FALSE(measureSmf(noStatus).ok());
 }
+
+TEST(SmfLength, ConvertsTicksToTimeAndBackAcrossTempoChanges)
+{
+    Bytes file = header(1, 480);
+    addTrack(file, {0x00, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20, 0x87, 0x40, 0xFF, 0x51, 3, 0x0F, 0x42, 0x40, 0x8F, 0x00, 0xFF, 0x2F, 0});
+    const auto song = measureSmf(file);
+    ASSERT_TRUE(song.ok()) << song.error;
+    EXPECT_DOUBLE_EQ(kiro::songbox1::tickToMicroseconds(song, 960), 1'000'000);
+    EXPECT_DOUBLE_EQ(kiro::songbox1::tickToMicroseconds(song, 1440), 2'000'000);
+    EXPECT_EQ(kiro::songbox1::microsecondsToTick(song, 500'000), 480u);
+    EXPECT_EQ(kiro::songbox1::microsecondsToTick(song, 2'000'000), 1440u);
+    EXPECT_EQ(kiro::songbox1::microsecondsToTick(song, 0), 0u);
+}
