@@ -3,9 +3,11 @@
 #include "client/MidiEngineChoice.h"
 #include "client/ProgramServices.h"
 #include "client/app/ClientSettings.h"
+#include "client/app/ConsolePrompt.h"
 #include "client/app/Settings.h"
 #include "client/ui/DialogPrompt.h"
 #include "client/ui/TopScreen.h"
+#include "common/MessageBoxes.h"
 #include "common/Registry.h"
 #include "common/SingleInstance.h"
 
@@ -13,6 +15,7 @@
 #include <QFont>
 
 #include <cstdio>
+#include <iostream>
 
 namespace kiro::client {
 
@@ -40,12 +43,17 @@ KiroRunResult runKiro(const std::filesystem::path& windowsDir)
     // The modem's registry fragments for ModemRegNo are read by the online
     // link when it is part of the program.
 
-    DialogPrompt prompt;
+    // Without a display (or with KIRO_MESSAGES=stderr) notices go to standard
+    // error and questions are answered by a line of standard input, as in
+    // every other program of the system.
+    DialogPrompt dialogs;
+    kiro::app::ConsolePrompt console(std::cerr, std::cin);
+    kiro::app::Prompt& prompt = kiro::displayAvailable() ? static_cast<kiro::app::Prompt&>(dialogs) : console;
     ProgramServices services(settings, prompt, windowsDir);
     KiroRunResult result {KiroRunResult::Outcome::Closed};
     {
         TopScreen top(services, prompt);
-        prompt.setOwner(&top);
+        dialogs.setOwner(&top);
         if (!top.startUp())
             result.outcome = KiroRunResult::Outcome::StartUpFailed;
         else
