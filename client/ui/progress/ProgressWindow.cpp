@@ -60,6 +60,13 @@ void ProgressWindow::setButton(const std::string &caption, bool enabled)
 
 void ProgressWindow::showWindow()
 {
+    // A job started from a modal screen (the song book, a setup dialog)
+    // would leave this window blocked behind it, its button dead: then it
+    // comes up modal itself, above that screen, for as long as it is shown.
+    if (!isVisible()) {
+        QWidget *modal = QApplication::activeModalWidget();
+        setWindowModality(modal && modal != this ? Qt::ApplicationModal : Qt::NonModal);
+    }
     show();
     raise();
     m_button->setFocus();

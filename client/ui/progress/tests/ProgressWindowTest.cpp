@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -62,4 +63,28 @@ TEST(ProgressWindow, ButtonFollowsCaptionAndPresses)
     window.showWindow();
     static_cast<QDialog &>(window).reject();
     EXPECT_TRUE(window.isVisible());
+}
+
+TEST(ProgressWindow, StaysUsableAboveAModalScreen)
+{
+    application();
+    QWidget top;
+    ProgressWindow window(&top);
+    QDialog screen(&top);
+    screen.setModal(true);
+    screen.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &screen);
+    EXPECT_TRUE(QApplication::activeModalWidget() != &window);
+
+    window.showWindow();
+    // Its button takes input: nothing modal stands above it.
+    EXPECT_EQ(QApplication::activeModalWidget(), &window);
+    window.hideWindow();
+    EXPECT_EQ(QApplication::activeModalWidget(), &screen);
+    screen.hide();
+
+    // Without a modal screen it stays an ordinary window.
+    window.showWindow();
+    EXPECT_FALSE(window.isModal());
+    window.hideWindow();
 }
