@@ -309,7 +309,13 @@ std::uint16_t FluidBackend::seek(std::uint32_t tick)
     if (m_playing && m_player) {
         if (m_seekMode == 0)
             releaseHeldNotes();
-        fluid_player_seek(m_player, static_cast<int>(tick));
+        // Until its first tick the player has not loaded the song and would
+        // forget the seek: the start it has not taken yet becomes this one.
+        int pending = m_link->pendingSeek.load();
+        while (pending >= 0 && !m_link->pendingSeek.compare_exchange_weak(pending, static_cast<int>(tick))) {
+        }
+        if (pending < 0)
+            fluid_player_seek(m_player, static_cast<int>(tick));
     }
     m_tick = tick;
     return VMP_OK;

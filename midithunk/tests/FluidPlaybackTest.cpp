@@ -180,3 +180,14 @@ TEST_F(FluidPlayback, TempoScalesTheSpeedAndRepeatWithoutAnEndLoopsTheWholeSong)
     EXPECT_EQ(vmpGetTempo(&tempo), VMP_OK);
     EXPECT_EQ(tempo, 300);
 }
+
+TEST_F(FluidPlayback, APositionSetRightAfterStartIsWhereTheSongGoesOn)
+{
+    // The background music starts a tune and then sets its start position.
+    ASSERT_EQ(vmpSetSong(writeSong("late-seek.mid").c_str()), VMP_OK);
+    ASSERT_EQ(vmpStart(), VMP_OK);
+    ASSERT_EQ(vmpSetPosition(600), VMP_OK);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(vmpGetStatus(), VMP_STATUS_PLAYING);
+    EXPECT_GE(positionTick(), 600u) << "the song went on from its beginning";
+}
