@@ -451,9 +451,13 @@ void FluidBackend::watch()
             continue;
         std::vector<Notice> notices;
         const auto ms = static_cast<std::uint32_t>(songbox1::tickToMicroseconds(m_map, m_tick) / 1000);
+        // A repeat or a seek took the song back: the clock follows it there.
+        if (m_clockInterval > 0 && m_nextClock > std::uint64_t(ms) + m_clockInterval)
+            m_nextClock = 0;
         if (m_clockInterval > 0 && m_clockMessage != 0 && ms >= m_nextClock) {
             notices.push_back({m_clockWindow, m_clockMessage, 0, ms});
-            m_nextClock = (ms / m_clockInterval + 1) * m_clockInterval;
+            m_nextClock = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>((std::uint64_t(ms) / m_clockInterval + 1) * m_clockInterval, UINT32_MAX));
         }
         // FluidSynth's player lingers for seconds after the last event; the
         // song is over at its last tick.
