@@ -309,7 +309,13 @@ std::uint16_t FluidBackend::seek(std::uint32_t tick)
     if (m_playing && m_player) {
         if (m_seekMode == 0)
             releaseHeldNotes();
-        fluid_player_seek(m_player, static_cast<int>(tick));
+        // Until its first tick the player has not loaded the song and would
+        // forget the seek: the start it has not taken yet becomes this one.
+        int pending = m_link->pendingSeek.load();
+        while (pending >= 0 && !m_link->pendingSeek.compare_exchange_weak(pending, static_cast<int>(tick))) {
+        }
+        if (pending < 0)
+            fluid_player_seek(m_player, static_cast<int>(tick));
     }
     m_tick = tick;
     return VMP_OK;
@@ -445,9 +451,13 @@ void FluidBackend::watch()
             continue;
         std::vector<Notice> notices;
         const auto ms = static_cast<std::uint32_t>(songbox1::tickToMicroseconds(m_map, m_tick) / 1000);
+        // A repeat or a seek took the song back: the clock follows it there.
+        if (m_clockInterval > 0 && m_nextClock > std::uint64_t(ms) + m_clockInterval)
+            m_nextClock = 0;
         if (m_clockInterval > 0 && m_clockMessage != 0 && ms >= m_nextClock) {
             notices.push_back({m_clockWindow, m_clockMessage, 0, ms});
-            m_nextClock = (ms / m_clockInterval + 1) * m_clockInterval;
+            m_nextClock = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>((std::uint64_t(ms) / m_clockInterval + 1) * m_clockInterval, UINT32_MAX));
         }
         // FluidSynth's player lingers for seconds after the last event; the
         // song is over at its last tick.

@@ -180,3 +180,35 @@ TEST_F(FluidPlayback, TempoScalesTheSpeedAndRepeatWithoutAnEndLoopsTheWholeSong)
     EXPECT_EQ(vmpGetTempo(&tempo), VMP_OK);
     EXPECT_EQ(tempo, 300);
 }
+
+TEST_F(FluidPlayback, APositionSetRightAfterStartIsWhereTheSongGoesOn)
+{
+    // The background music starts a tune and then sets its start position.
+    ASSERT_EQ(vmpSetSong(writeSong("late-seek.mid").c_str()), VMP_OK);
+    ASSERT_EQ(vmpStart(), VMP_OK);
+    ASSERT_EQ(vmpSetPosition(600), VMP_OK);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(vmpGetStatus(), VMP_STATUS_PLAYING);
+    EXPECT_GE(positionTick(), 600u) << "the song went on from its beginning";
+}
+
+TEST_F(FluidPlayback, ClockMessagesGoOnAfterTheSongLoopsBack)
+{
+    g_ends = 0;
+    g_clocks = 0;
+    vmpSetNotify(&countNotice, &g_ends);
+    ASSERT_EQ(vmpSetSong(writeSong("loop-clock.mid").c_str()), VMP_OK);
+    ASSERT_EQ(vmpSetRepeatPoint(96, 864), VMP_OK);
+    ASSERT_EQ(vmpSetPlayMode(VMP_MODE_REPEAT), VMP_OK);
+    ASSERT_EQ(vmpSetPosition(780), VMP_OK);
+    ASSERT_EQ(vmpSetClkMsg(7, 0x402, 50), VMP_OK);
+    ASSERT_EQ(vmpStart(), VMP_OK);
+    ASSERT_TRUE(within(2500ms, [] {
+        const auto tick = positionTick();
+        return tick >= 96 && tick < 700;
+    })) << "still at " << positionTick();
+    const int before = g_clocks.load();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_GE(g_clocks.load() - before, 4) << "no clock messages since the song went back";
+    vmpSetNotify(nullptr, nullptr);
+}
