@@ -1,5 +1,7 @@
 #include "ArchiveTestSupport.h"
 
+#include "archive/Crc16.h"
+
 #include <algorithm>
 #include <atomic>
 #include <fstream>
@@ -82,6 +84,16 @@ void putText(std::vector<std::uint8_t>& out, const std::string& text)
     out.insert(out.end(), text.begin(), text.end());
 }
 
+std::uint16_t crcOf(const CraftedMember& m)
+{
+    if (m.crc) {
+        return *m.crc;
+    }
+    lzh::Crc16 crc;
+    crc.update(reinterpret_cast<const std::uint8_t*>(m.data.data()), m.data.size());
+    return crc.value();
+}
+
 } // namespace
 
 std::vector<std::uint8_t> craftArchive(const std::vector<CraftedMember>& members, std::size_t stub, bool terminator)
@@ -110,7 +122,7 @@ std::vector<std::uint8_t> craftArchive(const std::vector<CraftedMember>& members
             put32(h, 0);
             h.push_back(0x20);
             h.push_back(2);
-            put16(h, 0);  // CRC
+            put16(h, crcOf(m));
             h.push_back('U');
             put16(h, extSize);
             if (extSize) {
@@ -129,7 +141,7 @@ std::vector<std::uint8_t> craftArchive(const std::vector<CraftedMember>& members
             h.push_back(std::uint8_t(m.level));
             h.push_back(std::uint8_t(m.name.size()));
             putText(h, m.name);
-            put16(h, 0); // CRC
+            put16(h, crcOf(m));
             if (m.level == 1) {
                 h.push_back('U');
                 put16(h, extSize);

@@ -34,6 +34,7 @@ struct CraftedMember {
     std::string data;                   // packed data as written
     std::optional<std::uint32_t> originalSize; // default: data size
     int level = 0;
+    std::optional<std::uint16_t> crc;   // default: CRC-16 of data
 };
 
 CraftedMember crafted(std::string name, std::string data, int level = 0, std::string method = "-lh0-",
