@@ -8,8 +8,9 @@
 // written in whatever letter case their author used ("KR00001.KRD",
 // "SysFile\Kirodb.mdb"), while the files on the disk have one spelling each.
 // These helpers find the file a name means, comparing ASCII letters without
-// case as the original file system did; double-byte characters of code page
-// 932 and UTF-8 bytes are compared exactly.
+// case as the original file system did. Names are UTF-8 (convert code page
+// 932 text first): every byte of a multi-byte character is above 0x7F, so
+// only ASCII letters fold and Japanese text is compared exactly.
 namespace kiro::filenames {
 
 // True when the two names are equal ignoring the case of ASCII letters.
