@@ -1,6 +1,7 @@
 #include "client/db/CatalogueDb.h"
 
 #include "client/db/ColumnKind.h"
+#include "client/db/CompactionRecovery.h"
 #include "client/db/DbError.h"
 #include "client/db/JetTranslator.h"
 #include "client/db/Recordset.h"
@@ -58,6 +59,7 @@ void CatalogueDb::openOrThrow(const std::filesystem::path& file)
 
 bool CatalogueDb::open(const std::filesystem::path& file)
 {
+    recoverInterruptedCompaction(file, m_password);
     try {
         openOrThrow(file);
         return true;

@@ -30,7 +30,8 @@ public:
     // Opens the file read-write, not exclusive, keyed with the password.
     // Throws DbError (the file is untouched when it fails).
     void openOrThrow(const std::filesystem::path& file);
-    // Open as start-up does it: false when the engine refused (discarded).
+    // Open as start-up does it: first cleans up after a compaction that was
+    // killed, then opens; false when the engine refused (discarded).
     bool open(const std::filesystem::path& file);
     // Opens the same file again: 0 on success, 1 on a discarded engine error.
     int reopen();

@@ -1,6 +1,7 @@
 // kiro-db: the maintainer's shell over the catalogue database.
 #include "client/db/CatalogueDb.h"
 #include "client/db/Compaction.h"
+#include "client/db/CompactionRecovery.h"
 #include "client/db/DbError.h"
 #include "client/db/Recordset.h"
 #include "client/db/SampleCatalogue.h"
@@ -31,6 +32,24 @@ int usage(const std::string& problem = {})
                  "  script PATH SCRIPTFILE                   run an update script (log: ./SqlError.Log)\n"
                  "  compact PATH                             compact the file in place\n";
     return kUsageError;
+}
+
+// Every command that opens a catalogue first cleans up after a compaction
+// that was killed, as the client's start-up does.
+void openCatalogue(CatalogueDb& db, const std::string& path)
+{
+    switch (recoverInterruptedCompaction(path, db.password())) {
+    case CompactionRecovery::RestoredBackup:
+        std::cerr << "kiro-db: an interrupted compaction was undone; " << path << " is the backup again\n";
+        break;
+    case CompactionRecovery::Unrecoverable:
+        std::cerr << "kiro-db: an interrupted compaction left neither " << path << " nor " << kCompactBackupName
+                  << " openable; both are left as they are\n";
+        break;
+    default:
+        break;
+    }
+    db.openOrThrow(path);
 }
 
 bool parseNumber(const std::string& text, unsigned long long& out)
@@ -64,7 +83,7 @@ int sample(const std::vector<std::string>& args, const std::string& password)
     const auto start = std::chrono::steady_clock::now();
     CatalogueDb::createFile(args[1], password);
     CatalogueDb db(password);
-    db.openOrThrow(args[1]);
+    openCatalogue(db, args[1]);
     const SampleSummary s = writeSampleCatalogue(db, options);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%d course-10 products, %d course-50 products, %d group rows, %d access points in %.2f s\n",
@@ -75,7 +94,7 @@ int sample(const std::vector<std::string>& args, const std::string& password)
 int query(const std::string& path, const std::string& sql, const std::string& password)
 {
     CatalogueDb db(password);
-    db.openOrThrow(path);
+    openCatalogue(db, path);
     Recordset rs(db);
     rs.open(sql, Recordset::kReadOnly);
     std::string line;
@@ -100,7 +119,7 @@ int query(const std::string& path, const std::string& sql, const std::string& pa
 int exec(const std::string& path, const std::string& sql, const std::string& password)
 {
     CatalogueDb db(password);
-    db.openOrThrow(path);
+    openCatalogue(db, path);
     std::cout << db.execute(sql) << "\n";
     return 0;
 }
@@ -108,7 +127,7 @@ int exec(const std::string& path, const std::string& sql, const std::string& pas
 int script(const std::string& path, const std::string& scriptFile, const std::string& password)
 {
     CatalogueDb db(password);
-    db.openOrThrow(path);
+    openCatalogue(db, path);
     if (RunUpdateScript(scriptFile, db) != 0) {
         std::cerr << "kiro-db: the update script failed; see " << kUpdateLogName << "\n";
         return 1;
@@ -119,7 +138,7 @@ int script(const std::string& path, const std::string& scriptFile, const std::st
 int compact(const std::string& path, const std::string& password)
 {
     CatalogueDb db(password);
-    db.openOrThrow(path);
+    openCatalogue(db, path);
     switch (compactWithoutQuestions(db)) {
     case CompactionResult::Compacted:
         return 0;
