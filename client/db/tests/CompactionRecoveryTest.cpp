@@ -4,6 +4,7 @@
 #include "client/db/Recordset.h"
 #include "client/db/SampleCatalogue.h"
 #include "client/db/tests/TestDb.h"
+#include "common/Cp932.h"
 
 #include <gtest/gtest.h>
 
@@ -121,14 +122,7 @@ TEST(CompactionRecovery, KilledCompactionNeverLosesTheCatalogue)
         db.openOrThrow(f.file());
         expected = productCount(db);
     }
-    auto start = [&] {
-        pid_t pid = fork();
-        if (pid == 0) {
-            execl(KIRO_BIN_DIR "/kiro-db", "kiro-db", "compact", f.file().c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        return pid;
-    };
+    auto start = [&] { return kiro::db::test::startKiroDb({"compact", f.file().string()}); };
     // One whole run, to spread the kills over its length.
     const auto begin = std::chrono::steady_clock::now();
     int status = 0;
@@ -152,4 +146,46 @@ TEST(CompactionRecovery, KilledCompactionNeverLosesTheCatalogue)
         EXPECT_FALSE(f.exists(f.copy())) << "run " << run;
     }
     EXPECT_GT(killed, 5);
+}
+
+// A long update script killed at any moment has applied all of it or none.
+TEST(CompactionRecovery, KilledUpdateScriptAppliesWholeOrNothing)
+{
+    Folder f;
+    CatalogueDb::createFile(f.file());
+    std::string script;
+    for (int i = 0; i < 3000; ++i)
+        script += "INSERT INTO ジャンルマスタ VALUES ('010', '" + std::to_string(i) + "', 'g');\r\n";
+    script = kiro::cp932::fromUtf8(script);
+    const std::filesystem::path scriptFile = f.dir / "u.sql";
+    auto start = [&] {
+        std::ofstream(scriptFile, std::ios::binary) << script;
+        return kiro::db::test::startKiroDb({"script", f.file().string(), scriptFile.string()});
+    };
+    const auto begin = std::chrono::steady_clock::now();
+    int status = 0;
+    waitpid(start(), &status, 0);
+    const auto runLength = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    auto genres = [&] {
+        CatalogueDb db;
+        db.openOrThrow(f.file());
+        Recordset rs(db);
+        rs.open("SELECT COUNT(*) AS N FROM ジャンルマスタ");
+        return std::stol(FieldToText(rs.fieldValue("N")));
+    };
+    ASSERT_EQ(genres(), 3000);
+
+    std::mt19937 random(11);
+    for (int run = 0; run < 8; ++run) {
+        CatalogueDb::createFile(f.dir / "fresh.mdb");
+        std::filesystem::rename(f.dir / "fresh.mdb", f.file());
+        std::uniform_int_distribution<long> moment(0, runLength.count());
+        pid_t pid = start();
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        const long n = genres();
+        EXPECT_TRUE(n == 0 || n == 3000) << "run " << run << ": " << n;
+    }
 }

@@ -62,8 +62,19 @@ TEST(KiroDbCli, CreateExecQueryScriptCompact)
     EXPECT_EQ(first, "Execute SQL#1-->Success.\r");
     EXPECT_FALSE(std::filesystem::exists(dir / "u.sql"));
 
+    // A folder or a missing file: said so, nothing deleted.
+    std::filesystem::create_directory(dir / "d.sql");
+    r = kiroDb("script " + db + " d.sql", dir.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("d.sql is not a file"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "d.sql"));
+    r = kiroDb("script " + db + " none.sql", dir.path());
+    EXPECT_NE(r.out.find("none.sql does not exist"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(dir / "SqlError.Log"));
+
     EXPECT_EQ(kiroDb("compact " + db).status, 0);
-    EXPECT_EQ(kiroDb("query " + db + " \"SELECT count(*) AS n FROM ジャンルマスタ\"").out, "n\n0\n");
+    // The failed script was rolled back as a whole.
+    EXPECT_EQ(kiroDb("query " + db + " \"SELECT count(*) AS n FROM ジャンルマスタ\"").out, "n\n1\n");
 }
 
 TEST(KiroDbCli, SampleIsDeterministicPerSeed)

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -126,6 +127,13 @@ int exec(const std::string& path, const std::string& sql, const std::string& pas
 
 int script(const std::string& path, const std::string& scriptFile, const std::string& password)
 {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(scriptFile, ec)) {
+        std::cerr << "kiro-db: " << scriptFile
+                  << (std::filesystem::exists(scriptFile, ec) ? " is not a file" : " does not exist")
+                  << "; nothing was changed\n";
+        return 1;
+    }
     CatalogueDb db(password);
     openCatalogue(db, path);
     if (RunUpdateScript(scriptFile, db) != 0) {
