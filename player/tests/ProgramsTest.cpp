@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 #include <sys/wait.h>
 
 using namespace kiro::player;
@@ -123,7 +125,11 @@ TEST(SongboxProgram, PlaysASongWithTheStandInEngine)
         }
     }
     writeBytes(karaoke / "SONG.mid", smallMidi());
-    writeBytes(temp / "_@temp9.bmp", {0}); // an earlier run's leftover
+    // TMPDIR holds the player's private folder.
+    const auto privateTemp = temp / ("kiro-" + std::to_string(::getuid()));
+    std::filesystem::create_directories(privateTemp);
+    std::filesystem::permissions(privateTemp, std::filesystem::perms::owner_all);
+    writeBytes(privateTemp / "_@temp9.bmp", {0}); // an earlier run's leftover
     KrdWriter()
         .pictureByNumber({}, 1)
         .pictureSlot()
@@ -150,7 +156,7 @@ TEST(SongboxProgram, PlaysASongWithTheStandInEngine)
     else
         EXPECT_NE(run.output.find("songbox1: 3 picture commands"), std::string::npos) << run.output;
 
-    for (const auto& entry : std::filesystem::directory_iterator(temp))
+    for (const auto& entry : std::filesystem::directory_iterator(privateTemp))
         EXPECT_FALSE(entry.path().filename().string().starts_with("_@temp")) << entry.path();
     std::filesystem::remove_all(install);
 }
