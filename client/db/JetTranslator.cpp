@@ -586,44 +586,18 @@ JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog)
 
 std::string rowidColumnName(size_t index) { return "__kiro_rowid_" + std::to_string(index); }
 
-std::string jetLikePattern(std::string_view pattern, bool& needsEscape)
+std::string jetLikePattern(std::string_view pattern, bool& needsJetMatcher)
 {
+    // Digits, character lists and the characters the engine's own LIKE
+    // treats as wildcards have no exact SQL equivalent: the pattern goes
+    // unchanged to the connection's LIKE ... ESCAPE function, which is the
+    // criterion matcher itself.
+    needsJetMatcher = pattern.find_first_of("#[%_\\") != std::string_view::npos;
+    if (needsJetMatcher)
+        return std::string(pattern);
     std::string out;
-    needsEscape = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c == '*') {
-            out.push_back('%');
-        } else if (c == '?') {
-            out.push_back('_');
-        } else if (c == '#') {
-            out.push_back('_'); // one digit; the engine has no class for it
-        } else if (c == '[') {
-            size_t close = pattern.find(']', i + 1);
-            if (close == std::string_view::npos) {
-                out.push_back(c);
-                continue;
-            }
-            std::string_view inside = pattern.substr(i + 1, close - i - 1);
-            if (inside.size() == 1) {
-                // "[*]" is a literal star.
-                if (inside[0] == '%' || inside[0] == '_' || inside[0] == '\\') {
-                    out.push_back('\\');
-                    needsEscape = true;
-                }
-                out.push_back(inside[0]);
-            } else {
-                out.push_back('_');
-            }
-            i = close;
-        } else if (c == '%' || c == '_' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(c);
-            needsEscape = true;
-        } else {
-            out.push_back(c);
-        }
-    }
+    for (const char c : pattern)
+        out.push_back(c == '*' ? '%' : c == '?' ? '_' : c);
     return out;
 }
 

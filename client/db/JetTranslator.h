@@ -56,8 +56,10 @@ using ColumnCatalog = std::function<std::vector<ColumnInfo>(std::string_view tab
 // converted it ("98/12/01" -> "1998-12-01 00:00:00").
 JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog);
 
-// Turns a Jet LIKE pattern into a SQLite one; `needsEscape` tells whether an
-// ESCAPE '\' clause must follow.
-std::string jetLikePattern(std::string_view pattern, bool& needsEscape);
+// Turns a Jet LIKE pattern into a SQLite one. Patterns with "#", "[...]" or
+// characters SQLite would take as wildcards come back unchanged with
+// `needsJetMatcher` set: they must be written LIKE '...' ESCAPE '\', which
+// every catalogue connection routes to jetLikeMatch.
+std::string jetLikePattern(std::string_view pattern, bool& needsJetMatcher);
 
 } // namespace kiro::db
