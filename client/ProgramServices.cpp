@@ -22,6 +22,7 @@ namespace kiro::client {
 ProgramServices::ProgramServices(kiro::app::ClientSettings& settings, kiro::app::Prompt& prompt,
     std::filesystem::path windowsDir)
     : m_settings(settings)
+    , m_settingsAsLoaded(settings)
     , m_prompt(prompt)
     , m_windowsDir(std::move(windowsDir))
 {
@@ -112,9 +113,12 @@ void ProgramServices::runUserSettings(QWidget*)
 
 void ProgramServices::saveSettings()
 {
-    const std::string problem = kiro::app::SaveSettings(m_settings, m_windowsDir);
+    // Only what this run changed: kiro-settings may have written since.
+    const std::string problem = kiro::app::SaveSettings(m_settings, m_windowsDir, &m_settingsAsLoaded);
     if (!problem.empty())
         std::fprintf(stderr, "kiro: %s\n", problem.c_str());
+    else
+        m_settingsAsLoaded = m_settings;
 }
 
 void ProgramServices::playTune(int)

@@ -69,6 +69,7 @@ public:
 
 private:
     kiro::app::ClientSettings& m_settings;
+    kiro::app::ClientSettings m_settingsAsLoaded; // as read at start, then as last saved
     kiro::app::Prompt& m_prompt;
     std::filesystem::path m_windowsDir;
     std::string m_installOverride;
