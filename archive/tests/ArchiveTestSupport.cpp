@@ -2,6 +2,8 @@
 
 #include "archive/Crc16.h"
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <atomic>
 #include <fstream>
@@ -35,9 +37,23 @@ std::vector<std::string> TempDir::fileNames() const
     return names;
 }
 
+std::filesystem::path sharedLzhRoot()
+{
+    // The environment may point elsewhere (or nowhere, to try the skips).
+    const char* overridden = std::getenv("KIRO_SHARED_DIR");
+    return std::filesystem::path(overridden ? overridden : KIRO_SHARED_DIR) / "testdata" / "lzh";
+}
+
 std::filesystem::path sharedLzh(const std::string& relative)
 {
-    return std::filesystem::path(KIRO_SHARED_DIR) / "testdata" / "lzh" / relative;
+    return sharedLzhRoot() / relative;
+}
+
+void SharedLzhTest::SetUp()
+{
+    std::error_code ec;
+    if (!std::filesystem::is_directory(sharedLzhRoot(), ec))
+        GTEST_SKIP() << "shared LZH test data not found at " << sharedLzhRoot().string();
 }
 
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& path)

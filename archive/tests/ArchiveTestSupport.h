@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -22,7 +24,16 @@ private:
     std::filesystem::path m_path;
 };
 
+// The shared LZH test set (testdata/lzh of the shared folder).
+std::filesystem::path sharedLzhRoot();
 std::filesystem::path sharedLzh(const std::string& relative);
+
+// Tests on the shared test set: skipped, with one line naming the missing
+// folder, on a clone without it.
+class SharedLzhTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+};
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 

@@ -15,6 +15,8 @@
 namespace kiro::test {
 namespace {
 
+using SharedArchives = SharedLzhTest;
+
 struct ManifestRow {
     std::string file;
     std::string method;
@@ -97,7 +99,7 @@ int expectedResult(const std::string& file)
     return it == results.end() ? 0 : it->second;
 }
 
-TEST(SharedArchives, EveryArchiveGivesItsResultAndItsMembersMatchTheirHashes)
+TEST_F(SharedArchives, EveryArchiveGivesItsResultAndItsMembersMatchTheirHashes)
 {
     auto manifest = loadManifest();
     ASSERT_GE(manifest.size(), 70u);
@@ -130,7 +132,7 @@ TEST(SharedArchives, EveryArchiveGivesItsResultAndItsMembersMatchTheirHashes)
     EXPECT_GE(checkedMembers, 90);
 }
 
-TEST(SharedArchives, ListingGivesNamesMethodsAndSizes)
+TEST_F(SharedArchives, ListingGivesNamesMethodsAndSizes)
 {
     for (const auto& [file, rows] : loadManifest()) {
         if (rows.empty() || expectedResult(file) == 1) {
@@ -150,14 +152,14 @@ TEST(SharedArchives, ListingGivesNamesMethodsAndSizes)
     }
 }
 
-TEST(SharedArchives, LevelTwoMembersAfterTheFirstAreFound)
+TEST_F(SharedArchives, LevelTwoMembersAfterTheFirstAreFound)
 {
     TempDir out;
     ASSERT_EQ(LzhExtractAll(sharedLzh("jlha/gen_lh5_L2.lzh"), out.path()), 0);
     EXPECT_EQ(out.fileNames(), (std::vector<std::string>{"LYRICS.TXT", "SONG.MID", "VERYLONGFILEN"}));
 }
 
-TEST(SharedArchives, LarcPatternedDictionaryGivesTheRightBytes)
+TEST_F(SharedArchives, LarcPatternedDictionaryGivesTheRightBytes)
 {
     TempDir out;
     ASSERT_EQ(LzhExtractAll(sharedLzh("lhasa/larc333__initial.lzs"), out.path()), 0);
@@ -165,14 +167,14 @@ TEST(SharedArchives, LarcPatternedDictionaryGivesTheRightBytes)
               "9ca4f11d7f7f42b51c3052936eef90587feb718358813b21298c2cc5e30ff095");
 }
 
-TEST(SharedArchives, FolderEntriesAreSkipped)
+TEST_F(SharedArchives, FolderEntriesAreSkipped)
 {
     TempDir out;
     ASSERT_EQ(LzhExtractAll(sharedLzh("lhasa/lha_x68k_213__h1_subdir.lzh"), out.path()), 0);
     EXPECT_EQ(out.fileNames(), std::vector<std::string>{"HELLO.TXT"});
 }
 
-TEST(SharedArchives, CutPackedDataFailsAndLeavesNoFile)
+TEST_F(SharedArchives, CutPackedDataFailsAndLeavesNoFile)
 {
     TempDir out;
     std::string why;
@@ -183,7 +185,7 @@ TEST(SharedArchives, CutPackedDataFailsAndLeavesNoFile)
 
 // A download cut anywhere, or a byte damaged anywhere, is never extracted as
 // success with contents other than the original's.
-TEST(SharedArchives, CutOrBitFlippedArchivesNeverSucceedWithWrongContents)
+TEST_F(SharedArchives, CutOrBitFlippedArchivesNeverSucceedWithWrongContents)
 {
     const std::vector<std::uint8_t> whole = readBytes(sharedLzh("lhasa/lha213__lh5.lzh"));
     TempDir original;
@@ -215,7 +217,7 @@ TEST(SharedArchives, CutOrBitFlippedArchivesNeverSucceedWithWrongContents)
     EXPECT_GT(flips, 50);
 }
 
-TEST(SharedArchives, DamagedSizeFieldStopsAtThePackedData)
+TEST_F(SharedArchives, DamagedSizeFieldStopsAtThePackedData)
 {
     std::vector<std::uint8_t> bytes = readBytes(sharedLzh("lhasa/lha213__lh5.lzh"));
     const std::int64_t header = lzh::findFirstHeader(bytes);
@@ -232,14 +234,14 @@ TEST(SharedArchives, DamagedSizeFieldStopsAtThePackedData)
     EXPECT_TRUE(out.fileNames().empty());
 }
 
-TEST(SharedArchives, UnknownMethodStopsAfterTheMembersBeforeIt)
+TEST_F(SharedArchives, UnknownMethodStopsAfterTheMembersBeforeIt)
 {
     TempDir out;
     EXPECT_EQ(LzhExtractAll(sharedLzh("synthetic/mixed_lh5_lh6_lh5.lzh"), out.path()), 2);
     EXPECT_EQ(out.fileNames(), std::vector<std::string>{"FIRST.MID"});
 }
 
-TEST(SharedArchives, MethodTextMayBeginUpToOffset2049)
+TEST_F(SharedArchives, MethodTextMayBeginUpToOffset2049)
 {
     TempDir out;
     EXPECT_EQ(lzh::findFirstHeader(readBytes(sharedLzh("synthetic/stub2047_lh5_L0.lzh"))), 2047);
