@@ -87,7 +87,17 @@ void ProgramServices::createProgressWindow(QWidget* mainWindow)
 bool ProgramServices::openDatabase()
 {
     m_db = std::make_unique<kiro::db::CatalogueDb>();
-    return m_db->open(std::filesystem::path(m_folders.systemFolder) / std::string(kiro::db::CatalogueDb::kFileName));
+    const std::filesystem::path file =
+        std::filesystem::path(m_folders.systemFolder) / std::string(kiro::db::CatalogueDb::kFileName);
+    if (m_db->open(file))
+        return true;
+    // The program then ends without a window; this line is all a user
+    // started outside the install folder gets to see.
+    std::error_code ec;
+    std::fprintf(stderr, "kiro: %s %s; start kiro in its install folder (the folder holding sysfile/, karaoke/, "
+                         "InfoText/, MAIL/ and CDEx/)\n",
+                 file.string().c_str(), std::filesystem::exists(file, ec) ? "does not open" : "not found");
+    return false;
 }
 
 void ProgramServices::afterDatabaseOpened()

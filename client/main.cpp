@@ -7,6 +7,9 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
 // Fontconfig keeps its cache until the process ends; not a leak of ours.
 extern "C" const char* __lsan_default_suppressions()
 {
@@ -15,6 +18,16 @@ extern "C" const char* __lsan_default_suppressions()
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs("usage: kiro\n"
+                       "Run it in its install folder (the folder holding sysfile/KIRODB.MDB, karaoke/,\n"
+                       "InfoText/, MAIL/ and CDEx/). Settings: KIROL.INI in $KIRO_WINDIR\n"
+                       "(default ~/.config/kiro/windows). Without a display set KIRO_MESSAGES=stderr.\n",
+                       stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kiro"));
     QApplication::setWindowIcon(kiro::ui::kiroIcon());

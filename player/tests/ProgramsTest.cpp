@@ -73,6 +73,11 @@ TEST(KrdTool, ChecksDumpsAndRewrites)
     EXPECT_EQ(cut.status, 1);
     EXPECT_NE(cut.output.find("past end of file"), std::string::npos);
     EXPECT_EQ(shell(krd + " frobnicate").status, 2);
+    EXPECT_EQ(shell(krd + " --help").status, 0);
+    // A device is not a KRD file: refused at once instead of read forever.
+    Outcome device = shell(krd + " check /dev/zero");
+    EXPECT_EQ(device.status, 1);
+    EXPECT_NE(device.output.find("/dev/zero is not a regular file"), std::string::npos) << device.output;
 
     Outcome dump = shell(krd + " dump " + shellQuoted(folder / "good.KRD"));
     EXPECT_EQ(dump.status, 0);

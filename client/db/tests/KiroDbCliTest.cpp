@@ -52,6 +52,9 @@ TEST(KiroDbCli, CreateExecQueryScriptCompact)
     EXPECT_EQ(kiroDb("query " + db).status, 2);
     EXPECT_EQ(kiroDb("frobnicate " + db).status, 2);
     EXPECT_EQ(kiroDb("").status, 2);
+    r = kiroDb("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("compact PATH"), std::string::npos);
 
     std::ofstream(dir / "u.sql", std::ios::binary) << kiro::cp932::fromUtf8("DELETE * FROM ジャンルマスタ;\r\nBAD STATEMENT;");
     r = kiroDb("script " + db + " u.sql", dir.path());

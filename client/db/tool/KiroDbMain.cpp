@@ -21,11 +21,11 @@ using namespace kiro::db;
 
 constexpr int kUsageError = 2;
 
-int usage(const std::string& problem = {})
+int usage(const std::string& problem = {}, std::ostream& to = std::cerr)
 {
     if (!problem.empty())
-        std::cerr << "kiro-db: " << problem << "\n";
-    std::cerr << "usage: kiro-db [--password PWD] COMMAND ...\n"
+        to << "kiro-db: " << problem << "\n";
+    to << "usage: kiro-db [--password PWD] COMMAND ...\n"
                  "  create PATH                              new empty catalogue\n"
                  "  sample PATH [--products N] [--seed S]    new demo catalogue\n"
                  "  query PATH SQL                           run a Jet SELECT, print tab-separated rows\n"
@@ -181,6 +181,10 @@ int main(int argc, char** argv)
     }
     if (args.empty())
         return usage();
+    if (args[0] == "--help" || args[0] == "-h") {
+        usage({}, std::cout);
+        return 0;
+    }
     const std::string& command = args[0];
     try {
         if (command == "create" && args.size() == 2)
