@@ -1,8 +1,11 @@
 #include "client/db/JetTranslator.h"
 
+#include <algorithm>
+
 #include "client/db/DateText.h"
 #include "client/db/DbError.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace kiro::db {
@@ -195,6 +198,31 @@ std::vector<TableRef> fromTables(const Tokens& t, size_t from, size_t to)
     bool expectTable = true;
     for (size_t i = from; i < to; ++i) {
         const SqlToken& tok = t[i];
+        if (expectTable && tok.isPunct("(") && i + 1 < to && t[i + 1].isWord("SELECT")) {
+            // A derived table: its rows are no table's rows; only its alias
+            // can be named.
+            int depth = 0;
+            size_t close = i;
+            for (; close < to; ++close) {
+                if (t[close].isPunct("("))
+                    ++depth;
+                else if (t[close].isPunct(")") && --depth == 0)
+                    break;
+            }
+            TableRef ref;
+            i = close;
+            if (i + 2 < to && t[i + 1].isWord("AS") && t[i + 2].isIdentifier()) {
+                ref.alias = t[i + 2].text;
+                i += 2;
+            } else if (i + 1 < to && t[i + 1].isIdentifier() && !isAnyWord(t[i + 1], {"ON", "INNER", "LEFT", "RIGHT",
+                           "OUTER", "JOIN", "CROSS", "WHERE", "GROUP", "ORDER", "HAVING", "UNION", "NATURAL"})) {
+                ref.alias = t[i + 1].text;
+                i += 1;
+            }
+            tables.push_back(std::move(ref));
+            expectTable = false;
+            continue;
+        }
         if (tok.isPunct("(")) {
             continue; // "(" keeps whatever was expected
         }
@@ -228,12 +256,14 @@ void emitFrom(Emitter& out, const Tokens& t, size_t from, size_t to)
 {
     bool nested = false, outer = false;
     for (size_t i = from; i + 1 < to; ++i) {
-        if ((t[i].isWord("JOIN") || t[i].isWord("FROM")) && t[i + 1].isPunct("("))
+        if ((t[i].isWord("JOIN") || t[i].isWord("FROM")) && t[i + 1].isPunct("(")
+            && !(i + 2 < to && t[i + 2].isWord("SELECT")))
             nested = true;
         if (isAnyWord(t[i], {"LEFT", "RIGHT", "OUTER", "FULL"}))
             outer = true;
     }
-    if (from < to && t[from].isWord("FROM") && from + 1 < to && t[from + 1].isPunct("("))
+    if (from < to && t[from].isWord("FROM") && from + 1 < to && t[from + 1].isPunct("(")
+        && !(from + 2 < to && t[from + 2].isWord("SELECT")))
         nested = true;
     if (!nested || outer) {
         out.tokens(t, from, to);
@@ -330,7 +360,8 @@ JetStatement translateSelect(const Tokens& t, bool withRowids)
     if (fromAt < t.size())
         st.tables = fromTables(t, fromAt + 1, clauseEnd);
     const bool grouped = findTopLevel(t, fromAt, t.size(), {"GROUP", "UNION"}) != t.size();
-    st.rowsAreBaseRows = !distinct && !grouped && !st.tables.empty();
+    const bool derived = std::any_of(st.tables.begin(), st.tables.end(), [](const TableRef& r) { return r.name.empty(); });
+    st.rowsAreBaseRows = !distinct && !grouped && !derived && !st.tables.empty();
     if (withRowids && st.rowsAreBaseRows) {
         for (size_t k = 0; k < st.tables.size(); ++k)
             out.raw(", " + identifierText({SqlToken::Kind::Bracketed, st.tables[k].ref(), 0}) + ".rowid AS "
@@ -355,7 +386,10 @@ JetStatement translateDelete(const Tokens& t)
     const size_t whereAt = findTopLevel(t, fromAt + 1, t.size(), {"WHERE"});
     auto tables = fromTables(t, fromAt + 1, whereAt);
     Emitter out(false);
-    if (tables.size() == 1 && whereAt - fromAt - 1 <= 3) {
+    // An alias cannot follow the table of a plain DELETE in SQLite: such a
+    // statement takes the rowid form below.
+    const bool aliased = tables.size() == 1 && !tables[0].alias.empty();
+    if (tables.size() == 1 && whereAt - fromAt - 1 <= 3 && !aliased) {
         // One table: "DELETE t.*", "DELETE col, col" and "DELETE *" all
         // remove whole rows of it.
         out.raw("DELETE");
@@ -364,9 +398,10 @@ JetStatement translateDelete(const Tokens& t)
         return st;
     }
     // Rows of the named table that the join selects.
-    if (fromAt < 3 || !t[1].isIdentifier() || !t[2].isPunct("."))
+    const bool named = fromAt >= 3 && t[1].isIdentifier() && t[2].isPunct(".");
+    if (!named && !aliased)
         fail(3128, "Specify the table containing the records you want to delete.");
-    const TableRef* target = findTable(tables, t[1].text);
+    const TableRef* target = named ? findTable(tables, t[1].text) : &tables[0];
     if (!target)
         fail(3128, "Specify the table containing the records you want to delete.");
     out.raw("DELETE FROM " + quoteSqlIdentifier(target->name) + " WHERE rowid IN (SELECT "
@@ -387,7 +422,8 @@ JetStatement translateUpdate(const Tokens& t)
         fail(kErrorSyntax, "Syntax error in UPDATE statement.");
     const size_t whereAt = findTopLevel(t, setAt + 1, t.size(), {"WHERE"});
     auto tables = fromTables(t, 1, setAt);
-    const bool joined = tables.size() > 1;
+    // An aliased single table takes the rowid form, as a join does.
+    const bool joined = tables.size() > 1 || (tables.size() == 1 && !tables[0].alias.empty());
     std::string firstQualifier;
     Emitter sets(false);
     auto assignments = splitTopLevel(t, setAt + 1, whereAt);
@@ -411,7 +447,7 @@ JetStatement translateUpdate(const Tokens& t)
         out.raw("SET " + sets.take());
         out.tokens(t, whereAt, t.size());
     } else {
-        const TableRef* target = findTable(tables, firstQualifier);
+        const TableRef* target = tables.size() == 1 ? &tables[0] : findTable(tables, firstQualifier);
         if (!target)
             fail(kErrorSyntax, "UPDATE over a join needs qualified column names.");
         out.raw("UPDATE " + quoteSqlIdentifier(target->name) + " SET " + sets.take() + " WHERE rowid IN (SELECT "

@@ -11,7 +11,7 @@ namespace kiro::db {
 
 // A table named in a FROM clause, with its alias when it has one.
 struct TableRef {
-    std::string name;
+    std::string name;   // empty for a derived table: FROM (SELECT ...) AS alias
     std::string alias;
     const std::string& ref() const { return alias.empty() ? name : alias; }
 };

@@ -1,0 +1,42 @@
+// Aliases on a single table in DELETE and UPDATE, and derived tables in FROM.
+#include "client/db/Recordset.h"
+#include "client/db/tests/TestDb.h"
+
+#include <gtest/gtest.h>
+
+using namespace kiro::db;
+
+namespace {
+
+std::string names(CatalogueDb& db, const std::string& select)
+{
+    Recordset rs(db);
+    rs.open(select);
+    std::string out;
+    for (; !rs.isEOF(); rs.moveNext())
+        out += FieldToText(rs.fieldValue(0)) + ";";
+    return out;
+}
+
+} // namespace
+
+TEST(AliasAndDerivedTable, WorkAsInJet)
+{
+    kiro::db::test::OpenCatalogue c;
+    for (const char* row : {"('010','001','a')", "('010','002','b')", "('010','003','c')"})
+        c.db.execute(std::string("INSERT INTO ジャンルマスタ VALUES ") + row);
+
+    EXPECT_EQ(c.db.execute("UPDATE ジャンルマスタ AS g SET g.ジャンル名 = 'B' WHERE g.ジャンルコード = '002'"), 1);
+    EXPECT_EQ(c.db.execute("DELETE FROM ジャンルマスタ AS g WHERE g.ジャンルコード = '003'"), 1);
+    EXPECT_EQ(c.db.execute("DELETE * FROM ジャンルマスタ g WHERE g.ジャンルコード = '009'"), 0);
+    EXPECT_EQ(names(c.db, "SELECT ジャンル名 FROM ジャンルマスタ ORDER BY ジャンルコード"), "a;B;");
+
+    EXPECT_EQ(names(c.db, "SELECT q.n FROM (SELECT ジャンル名 AS n, ジャンルコード AS k FROM ジャンルマスタ) AS q "
+                          "WHERE q.k > '001'"),
+              "B;");
+    // A derived table's rows belong to no table: the record set cannot edit them.
+    Recordset rs(c.db);
+    rs.open("SELECT q.n FROM (SELECT ジャンル名 AS n FROM ジャンルマスタ) AS q");
+    EXPECT_FALSE(rs.isEOF());
+    EXPECT_FALSE(rs.isUpdatable());
+}
