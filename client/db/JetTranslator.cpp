@@ -644,6 +644,72 @@ JetStatement translateJet(std::string_view jetSql, bool withRowids)
 
 namespace {
 
+// Tokens that end an operand of "&" (Jet's concatenation binds looser than
+// arithmetic and tighter than comparisons and logic).
+bool endsConcatOperand(const SqlToken& tok)
+{
+    if (tok.kind == SqlToken::Kind::Punct)
+        return !(tok.isPunct("+") || tok.isPunct("-") || tok.isPunct("*") || tok.isPunct("/") || tok.isPunct("."));
+    return isAnyWord(tok, {"AND", "OR", "NOT", "LIKE", "IS", "BETWEEN", "IN", "SELECT", "WHERE", "SET", "ON",
+                           "HAVING", "AS", "BY", "THEN", "WHEN", "ELSE", "END", "VALUES", "FROM", "DISTINCT",
+                           "DISTINCTROW", "ORDER", "GROUP", "UNION", "MOD"});
+}
+
+// "a & b" treats a NULL side as "", as Jet does; SQLite's || would give
+// NULL. Each side is wrapped: ifnull(a,'') || ifnull(b,'').
+Tokens wrapConcatenations(Tokens t)
+{
+    for (size_t k = 0; k < t.size(); ++k) {
+        if (!t[k].isPunct("&"))
+            continue;
+        size_t left = k;
+        for (int depth = 0; left > 0; --left) {
+            const SqlToken& tok = t[left - 1];
+            if (tok.isPunct(")")) {
+                ++depth;
+            } else if (tok.isPunct("(")) {
+                if (depth == 0)
+                    break;
+                --depth;
+            } else if (depth == 0 && endsConcatOperand(tok)) {
+                break;
+            }
+        }
+        size_t right = k + 1;
+        for (int depth = 0; right < t.size(); ++right) {
+            const SqlToken& tok = t[right];
+            if (tok.isPunct("(")) {
+                ++depth;
+            } else if (tok.isPunct(")")) {
+                if (depth == 0)
+                    break;
+                --depth;
+            } else if (depth == 0 && endsConcatOperand(tok)) {
+                break;
+            }
+        }
+        if (left == k || right == k + 1)
+            continue; // not a well-formed operand pair; left as the engine will report it
+        const size_t offset = t[k].offset;
+        auto wrapped = [&](size_t b, size_t e) {
+            Tokens w{{SqlToken::Kind::Word, "ifnull", offset}, {SqlToken::Kind::Punct, "(", offset}};
+            w.insert(w.end(), t.begin() + static_cast<long>(b), t.begin() + static_cast<long>(e));
+            w.push_back({SqlToken::Kind::Punct, ",", offset});
+            w.push_back({SqlToken::Kind::String, "", offset});
+            w.push_back({SqlToken::Kind::Punct, ")", offset});
+            return w;
+        };
+        Tokens replacement = wrapped(left, k);
+        replacement.push_back({SqlToken::Kind::Punct, "||", offset});
+        Tokens rightSide = wrapped(k + 1, right);
+        replacement.insert(replacement.end(), rightSide.begin(), rightSide.end());
+        t.erase(t.begin() + static_cast<long>(left), t.begin() + static_cast<long>(right));
+        t.insert(t.begin() + static_cast<long>(left), replacement.begin(), replacement.end());
+        k = left + replacement.size() - 1;
+    }
+    return t;
+}
+
 JetStatement translateTokens(Tokens tokens, bool withRowids)
 {
     // The statement may end with ";"; nothing may follow it.
@@ -657,6 +723,7 @@ JetStatement translateTokens(Tokens tokens, bool withRowids)
     }
     if (tokens.empty())
         fail(3129, "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
+    tokens = wrapConcatenations(std::move(tokens));
     const SqlToken& first = tokens[0];
     if (first.isWord("SELECT"))
         return translateSelect(tokens, withRowids);

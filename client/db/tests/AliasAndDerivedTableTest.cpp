@@ -40,3 +40,17 @@ TEST(AliasAndDerivedTable, WorkAsInJet)
     EXPECT_FALSE(rs.isEOF());
     EXPECT_FALSE(rs.isUpdatable());
 }
+
+TEST(Concatenation, NullSidesReadAsEmptyText)
+{
+    kiro::db::test::OpenCatalogue c;
+    c.db.execute("INSERT INTO ジャンルマスタ VALUES ('010','001','a')");
+    c.db.execute("INSERT INTO ジャンルマスタ (コースコード, ジャンルコード) VALUES ('010','002')");
+    EXPECT_EQ(names(c.db, "SELECT ジャンルコード & ジャンル名 & '!' AS x FROM ジャンルマスタ ORDER BY ジャンルコード"),
+              "001a!;002!;");
+    EXPECT_EQ(names(c.db, "SELECT ジャンルコード FROM ジャンルマスタ WHERE ジャンル名 & 'x' = 'x'"), "002;");
+    EXPECT_EQ(names(c.db, "SELECT (ジャンルコード & '-') & (1 + 2) AS x FROM ジャンルマスタ WHERE ジャンルコード = '001'"),
+              "001-3;");
+    EXPECT_EQ(c.db.execute("UPDATE ジャンルマスタ SET ジャンル名 = ジャンル名 & '+' WHERE ジャンルコード = '002'"), 1);
+    EXPECT_EQ(names(c.db, "SELECT ジャンル名 FROM ジャンルマスタ WHERE ジャンルコード = '002'"), "+;");
+}
