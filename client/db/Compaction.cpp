@@ -106,29 +106,29 @@ CompactionResult compactClosed(CatalogueDb& db, View& view, const CompactionStep
     FolderLock lock(folder, true);
 
     view.setStatus(kStatusRunning);
-    removeQuietly(copy); // a copy left by an earlier, interrupted run
+    removeDatabaseFile(copy); // a copy left by an earlier, interrupted run
     try {
         steps.compact(file, copy, db.password());
     } catch (const DbError&) {
-        removeQuietly(copy);
+        removeDatabaseFile(copy);
         return reopenOriginal(db, view);
     }
     if (!syncFile(copy) || !catalogueOpens(copy, db.password())) {
-        removeQuietly(copy);
+        removeDatabaseFile(copy);
         return reopenOriginal(db, view);
     }
     view.setStatus(kStatusFinishing);
-    removeQuietly(backup);
+    removeDatabaseFile(backup);
     if (!keepSecondName(file, backup) || !steps.rename(copy, file)) {
-        removeQuietly(copy);
-        removeQuietly(backup);
+        removeDatabaseFile(copy);
+        removeDatabaseFile(backup);
         return reopenOriginal(db, view);
     }
     syncFolder(folder);
     view.setStatus(kStatusOpening);
     if (db.reopen() == 0) {
         view.hideProgress();
-        removeQuietly(backup);
+        removeDatabaseFile(backup);
         syncFolder(folder);
         view.message(kDone);
         return CompactionResult::Compacted;

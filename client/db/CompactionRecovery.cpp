@@ -38,12 +38,14 @@ CompactionRecovery recoverInterruptedCompaction(const std::filesystem::path& cat
 
     // The copy never replaced anything while it has its own name: the
     // catalogue (or the backup) still holds the data.
-    std::filesystem::remove(copy, ec);
+    removeDatabaseFile(copy);
     CompactionRecovery result = CompactionRecovery::RemovedLeftovers;
     if (hasBackup) {
         if (std::filesystem::exists(catalogue, ec) && catalogueOpens(catalogue, password)) {
-            std::filesystem::remove(backup, ec);
+            removeDatabaseFile(backup);
         } else if (catalogueOpens(backup, password)) {
+            for (const char* suffix : {"-wal", "-shm"})
+                std::filesystem::remove(catalogue.string() + suffix, ec); // the broken file's logs
             std::filesystem::rename(backup, catalogue, ec);
             result = ec ? CompactionRecovery::Unrecoverable : CompactionRecovery::RestoredBackup;
         } else {

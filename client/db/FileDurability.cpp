@@ -18,6 +18,14 @@ bool syncFile(const std::filesystem::path& file)
     return ok;
 }
 
+void removeDatabaseFile(const std::filesystem::path& file)
+{
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+        std::filesystem::remove(file.string() + suffix, ec);
+}
+
 void syncFolder(const std::filesystem::path& folder)
 {
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

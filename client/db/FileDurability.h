@@ -7,6 +7,11 @@ namespace kiro::db {
 // Flushes a file's contents to the disk; false when it cannot.
 bool syncFile(const std::filesystem::path& file);
 
+// Removes a database file with the log files the engine keeps beside it
+// (-wal, -shm, -journal): a log left from a killed run must never be
+// replayed into a new file that later takes the same name.
+void removeDatabaseFile(const std::filesystem::path& file);
+
 // Flushes a folder's entries (renames, creations, removals) to the disk.
 void syncFolder(const std::filesystem::path& folder);
 
