@@ -22,7 +22,8 @@ std::vector<ColumnInfo> tableColumns(Connection& connection, std::string_view ta
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
             const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
-            columns.push_back({name ? name : "", columnKindFromDeclaredType(type) == ColumnKind::Date});
+            const ColumnKind kind = columnKindFromDeclaredType(type);
+            columns.push_back({name ? name : "", kind == ColumnKind::Date, kind == ColumnKind::Text});
         }
     }
     sqlite3_finalize(stmt);
@@ -100,10 +101,16 @@ std::shared_ptr<Connection> CatalogueDb::connection() const
     return m_connection;
 }
 
+ColumnCatalog CatalogueDb::columnCatalog() const
+{
+    auto handle = connection();
+    return [handle](std::string_view table) { return tableColumns(*handle, table); };
+}
+
 long long CatalogueDb::execute(std::string_view jetSql)
 {
     auto handle = connection();
-    JetStatement st = translateJet(jetSql, [&](std::string_view table) { return tableColumns(*handle, table); });
+    JetStatement st = translateJet(jetSql, columnCatalog());
     if (st.kind == JetStatement::Kind::Select)
         throw DbError(3065, "Cannot execute a select query.");
     // A table being read cannot change shape under the reader: record sets

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/db/Connection.h"
+#include "client/db/JetTranslator.h"
 
 #include <filesystem>
 #include <memory>
@@ -47,6 +48,9 @@ public:
     // Executes one Jet statement other than SELECT (options 0); returns the
     // number of rows it changed.
     long long execute(std::string_view jetSql);
+
+    // The columns of the open file's tables, for the Jet translation.
+    ColumnCatalog columnCatalog() const;
 
     // The open handle; throws DbError when the database is closed.
     std::shared_ptr<Connection> connection() const;

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <map>
+#include <optional>
 
 namespace kiro::db {
 namespace {
@@ -556,6 +558,98 @@ void toStoredDate(SqlToken& token)
 }
 
 // Rewrites text literals bound for date columns into stored dates.
+// The column a name at [b, e) stands for ("col" or "table.col"), looked up
+// in the statement's tables; nullopt when it is not a known column.
+std::optional<ColumnInfo> columnAt(const Tokens& t, size_t b, size_t e, const std::vector<TableRef>& tables,
+                                   const ColumnCatalog& catalog)
+{
+    std::string_view qualifier, name;
+    if (e - b == 1 && t[b].isIdentifier())
+        name = t[b].text;
+    else if (e - b == 3 && t[b].isIdentifier() && t[b + 1].isPunct(".") && t[b + 2].isIdentifier())
+        qualifier = t[b].text, name = t[b + 2].text;
+    else
+        return std::nullopt;
+    for (const TableRef& table : tables) {
+        if (table.name.empty() || (!qualifier.empty() && !equalsIgnoreCase(table.ref(), qualifier)
+                                   && !equalsIgnoreCase(table.name, qualifier)))
+            continue;
+        for (const ColumnInfo& c : catalog(table.name))
+            if (equalsIgnoreCase(c.name, name))
+                return c;
+    }
+    return std::nullopt;
+}
+
+void refuseTextNumberComparisons(const Tokens& t, const ColumnCatalog& uncached)
+{
+    // PRAGMA table_info costs a little: once per table and statement.
+    std::map<std::string, std::vector<ColumnInfo>, std::less<>> known;
+    const ColumnCatalog catalog = [&](std::string_view table) {
+        auto it = known.find(table);
+        if (it == known.end())
+            it = known.emplace(std::string(table), uncached(table)).first;
+        return it->second;
+    };
+    auto isComparison = [](const SqlToken& tok) {
+        return tok.isPunct("=") || tok.isPunct("<>") || tok.isPunct("<") || tok.isPunct(">") || tok.isPunct("<=")
+            || tok.isPunct(">=");
+    };
+    bool anyNumberComparison = false;
+    for (size_t i = 1; i + 1 < t.size() && !anyNumberComparison; ++i)
+        anyNumberComparison = isComparison(t[i]) && (t[i - 1].kind == SqlToken::Kind::Number
+                                                     || t[i + 1].kind == SqlToken::Kind::Number || t[i + 1].isPunct("-"));
+    if (!anyNumberComparison)
+        return;
+    // The tables a name may belong to: FROM of SELECT and DELETE, the
+    // table(s) of UPDATE.
+    std::vector<TableRef> tables;
+    if (!t.empty() && t[0].isWord("UPDATE")) {
+        tables = fromTables(t, 1, findTopLevel(t, 1, t.size(), {"SET"}));
+    } else {
+        for (size_t i = 0; i < t.size(); ++i) {
+            if (!t[i].isWord("FROM"))
+                continue;
+            const size_t end = findTopLevel(t, i + 1, t.size(), {"WHERE", "GROUP", "ORDER", "HAVING", "UNION"});
+            auto more = fromTables(t, i + 1, end);
+            tables.insert(tables.end(), more.begin(), more.end());
+        }
+    }
+    if (tables.empty())
+        return;
+    auto textColumnEndingAt = [&](size_t end) {
+        for (size_t length : {size_t{1}, size_t{3}}) {
+            if (end < length)
+                continue;
+            auto column = columnAt(t, end - length, end, tables, catalog);
+            if (column)
+                return column->isText;
+        }
+        return false;
+    };
+    auto textColumnStartingAt = [&](size_t begin) {
+        for (size_t length : {size_t{3}, size_t{1}}) {
+            if (begin + length > t.size())
+                continue;
+            auto column = columnAt(t, begin, begin + length, tables, catalog);
+            if (column)
+                return column->isText;
+        }
+        return false;
+    };
+    for (size_t i = 1; i + 1 < t.size(); ++i) {
+        if (!isComparison(t[i]))
+            continue;
+        size_t number = i + 1;
+        if (t[number].isPunct("-") && number + 1 < t.size())
+            ++number;
+        const bool numberRight = t[number].kind == SqlToken::Kind::Number && textColumnEndingAt(i);
+        const bool numberLeft = t[i - 1].kind == SqlToken::Kind::Number && textColumnStartingAt(i + 1);
+        if (numberRight || numberLeft)
+            fail(kErrorConversion, "Data type mismatch in criteria expression.");
+    }
+}
+
 void convertDateLiterals(Tokens& t, const ColumnCatalog& catalog)
 {
     if (t.size() < 4)
@@ -612,12 +706,14 @@ JetStatement translateTokens(Tokens tokens, bool withRowids);
 
 } // namespace
 
-JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog)
+JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog, bool withRowids)
 {
     Tokens tokens = tokenizeJet(jetSql);
-    if (catalog)
+    if (catalog) {
         convertDateLiterals(tokens, catalog);
-    return translateTokens(std::move(tokens), false);
+        refuseTextNumberComparisons(tokens, catalog);
+    }
+    return translateTokens(std::move(tokens), withRowids);
 }
 
 std::string rowidColumnName(size_t index) { return "__kiro_rowid_" + std::to_string(index); }

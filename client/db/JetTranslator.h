@@ -48,13 +48,17 @@ JetStatement translateJet(std::string_view jetSql, bool withRowids = false);
 struct ColumnInfo {
     std::string name;
     bool isDate = false;
+    bool isText = false;
 };
 using ColumnCatalog = std::function<std::vector<ColumnInfo>(std::string_view table)>;
 
 // As above; with a catalogue, a text literal written into a date column by
 // INSERT ... VALUES or UPDATE ... SET is stored as a date, as the engine
 // converted it ("98/12/01" -> "1998-12-01 00:00:00").
-JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog);
+// Also with a catalogue: a text column compared with a number literal
+// ("code = 1") is a type mismatch (3421), as in Jet, not a comparison that
+// silently matches nothing.
+JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog, bool withRowids = false);
 
 // Turns a Jet LIKE pattern into a SQLite one. Patterns with "#", "[...]" or
 // characters SQLite would take as wildcards come back unchanged with

@@ -79,7 +79,7 @@ void Recordset::requireOpen() const
 void Recordset::open(std::string_view jetSelect, int options)
 {
     close();
-    m_translated = translateJet(jetSelect, (options & kReadOnly) == 0);
+    m_translated = translateJet(jetSelect, m_db.columnCatalog(), (options & kReadOnly) == 0);
     if (m_translated.kind != JetStatement::Kind::Select)
         throw DbError(3219, "Invalid operation: a record set needs a SELECT statement.");
     m_connection = m_db.connection();

@@ -1,4 +1,5 @@
 // Aliases on a single table in DELETE and UPDATE, and derived tables in FROM.
+#include "client/db/DbError.h"
 #include "client/db/Recordset.h"
 #include "client/db/tests/TestDb.h"
 
@@ -53,4 +54,27 @@ TEST(Concatenation, NullSidesReadAsEmptyText)
               "001-3;");
     EXPECT_EQ(c.db.execute("UPDATE ジャンルマスタ SET ジャンル名 = ジャンル名 & '+' WHERE ジャンルコード = '002'"), 1);
     EXPECT_EQ(names(c.db, "SELECT ジャンル名 FROM ジャンルマスタ WHERE ジャンルコード = '002'"), "+;");
+}
+
+TEST(TypeMismatch, TextColumnAgainstANumberIsAnErrorNotAnEmptyResult)
+{
+    kiro::db::test::OpenCatalogue c;
+    c.db.execute("INSERT INTO ジャンルマスタ VALUES ('010','001','a')");
+    auto code = [&](auto run) {
+        try {
+            run();
+        } catch (const DbError& e) {
+            return e.code();
+        }
+        return 0L;
+    };
+    EXPECT_EQ(code([&] { names(c.db, "SELECT * FROM ジャンルマスタ WHERE ジャンルコード = 1"); }), 3421);
+    EXPECT_EQ(code([&] { names(c.db, "SELECT * FROM ジャンルマスタ AS g WHERE 1 < g.ジャンルコード"); }), 3421);
+    EXPECT_EQ(code([&] { c.db.execute("DELETE * FROM ジャンルマスタ WHERE ジャンルコード <> -1"); }), 3421);
+    EXPECT_EQ(code([&] { c.db.execute("UPDATE ジャンルマスタ SET ジャンル名 = 'x' WHERE ジャンルコード = 1"); }), 3421);
+    // Text against text, and numbers against number columns, are fine.
+    EXPECT_EQ(names(c.db, "SELECT ジャンル名 FROM ジャンルマスタ WHERE ジャンルコード = '001'"), "a;");
+    c.db.execute("INSERT INTO アップデートテーブル (アップデートコード, アップデートタイプ, モジュールコード, "
+                 "ダウンロード済みフラグ) VALUES ('1', 'D', 'M', 1)");
+    EXPECT_EQ(names(c.db, "SELECT アップデートコード FROM アップデートテーブル WHERE ダウンロード済みフラグ = 1"), "1;");
 }
