@@ -357,6 +357,7 @@ JetStatement translateSelect(const Tokens& t, bool withRowids)
             || (n == 3 && t[b].isIdentifier() && t[b + 1].isPunct(".") && t[b + 2].isIdentifier());
         if (plain)
             out.raw("AS " + quoteSqlIdentifier(t[e - 1].text));
+        st.itemQualifiers.push_back(plain && n == 3 ? t[b].text : std::string());
     }
     const size_t clauseEnd = findTopLevel(t, fromAt, t.size(), {"WHERE", "GROUP", "ORDER", "HAVING", "UNION"});
     if (fromAt < t.size())

@@ -28,6 +28,9 @@ struct JetStatement {
     bool rowsAreBaseRows = false;
     // Select only: number of hidden "__kiro_rowid_N" columns appended.
     size_t rowidColumns = 0;
+    // Select only: per item of the select list, the table or alias it is
+    // qualified with ("b" for "b.name"), empty for other items.
+    std::vector<std::string> itemQualifiers;
 };
 
 // Name of the hidden column that carries the rowid of FROM table `index`.

@@ -78,3 +78,19 @@ TEST(TypeMismatch, TextColumnAgainstANumberIsAnErrorNotAnEmptyResult)
                  "ダウンロード済みフラグ) VALUES ('1', 'D', 'M', 1)");
     EXPECT_EQ(names(c.db, "SELECT アップデートコード FROM アップデートテーブル WHERE ダウンロード済みフラグ = 1"), "1;");
 }
+
+TEST(SelfJoin, EditsGoToTheRowOfTheColumnsAlias)
+{
+    kiro::db::test::OpenCatalogue c;
+    c.db.execute("INSERT INTO ジャンルマスタ VALUES ('010','001','first')");
+    c.db.execute("INSERT INTO ジャンルマスタ VALUES ('010','002','second')");
+    Recordset rs(c.db);
+    rs.open("SELECT a.ジャンルコード, b.ジャンル名 FROM ジャンルマスタ AS a INNER JOIN ジャンルマスタ AS b "
+            "ON a.コースコード = b.コースコード WHERE a.ジャンルコード = '001' AND b.ジャンルコード = '002'");
+    ASSERT_FALSE(rs.isEOF());
+    rs.edit();
+    rs.setFieldValue("ジャンル名", "changed");
+    rs.update();
+    rs.close();
+    EXPECT_EQ(names(c.db, "SELECT ジャンル名 FROM ジャンルマスタ ORDER BY ジャンルコード"), "first;changed;");
+}
