@@ -10,15 +10,14 @@ namespace kiro::lzh {
 
 static_assert(std::endian::native == std::endian::little, "the bit reader's word refill assumes little-endian");
 
-// Most-significant-bit-first reader over a member's packed data. A member is
-// decoded until its uncompressed size is reached, whatever its packed size
-// says, so reading runs on into the bytes that follow in the archive and,
-// past the end of the file, reads 1-bits (what a read at end of file gave the
-// DOS tools).
+// Most-significant-bit-first reader over one member's packed data. Past its
+// end it reads 1-bits (what a read at end of file gave the DOS tools), so a
+// decoder may look ahead freely; overran() tells when bits beyond the packed
+// data were actually used, which means the data is cut short or damaged.
 class BitReader {
 public:
     explicit BitReader(std::span<const std::uint8_t> input)
-        : m_next(input.data()), m_end(input.data() + input.size())
+        : m_next(input.data()), m_end(input.data() + input.size()), m_limitBits(std::uint64_t{input.size()} * 8)
     {
     }
 
@@ -36,7 +35,10 @@ public:
     {
         m_buffer = n >= 64 ? 0 : m_buffer << n;
         m_count -= n;
+        m_usedBits += n;
     }
+
+    bool overran() const { return m_usedBits > m_limitBits; }
 
     std::uint32_t get(unsigned n)
     {
@@ -73,6 +75,8 @@ private:
 
     const std::uint8_t* m_next;
     const std::uint8_t* m_end;
+    std::uint64_t m_limitBits;
+    std::uint64_t m_usedBits = 0;
     std::uint64_t m_buffer = 0; // unread bits, left-aligned
     unsigned m_count = 0;       // number of valid bits in m_buffer
 };

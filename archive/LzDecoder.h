@@ -80,6 +80,8 @@ public:
         return done;
     }
 
+    bool overran() const override { return m_bits.overran(); }
+
 private:
     BitReader m_bits;
     std::vector<std::uint8_t> m_dictionary;

@@ -83,6 +83,10 @@ LzhResult HeaderReader::read(std::uint64_t h, LzhMember& member)
             return damaged("name cut short at offset " + std::to_string(h));
         }
         member.storedName.assign(reinterpret_cast<const char*>(p + h + 22), length);
+        // The oldest level 0 headers end with the name and carry no CRC.
+        if (sizeByte >= 22 + length && has(h + 22 + length, 2)) {
+            member.crc = static_cast<std::uint16_t>(le16(p + h + 22 + length));
+        }
         if (member.level == 0) {
             member.dataOffset = h + sizeByte + 2;
             break;
@@ -103,6 +107,7 @@ LzhResult HeaderReader::read(std::uint64_t h, LzhMember& member)
         if (LzhResult r = readExtendedHeaders(h + 24, member, extendedTotal); r != LzhResult::Ok) {
             return r;
         }
+        member.crc = static_cast<std::uint16_t>(le16(p + h + 21));
         member.dataOffset = h + le16(p + h);
         break;
     }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ struct LzhMember {
     std::uint64_t headerOffset = 0;
     std::uint64_t dataOffset = 0;
     int level = 0;
+    std::optional<std::uint16_t> crc; // CRC-16 of the uncompressed data, when the header has one
 };
 
 struct LzhListing {

@@ -24,8 +24,8 @@ const LzhMethod* findMethod(std::string_view text);
 // True for "-lhd-": a folder entry, which carries no data.
 bool isDirectoryMethod(std::string_view text);
 
-// The decoder for a member whose packed data starts at input.data(); input
-// runs to the end of the archive.
+// The decoder for a member whose packed data is input (exactly its packed
+// size; decoding past it is reported by the decoder's overran()).
 std::unique_ptr<LzhDecoder> makeDecoder(const LzhMethod& method, std::span<const std::uint8_t> input);
 
 } // namespace kiro::lzh

@@ -32,6 +32,7 @@ namespace kiro::client {
 ProgramServices::ProgramServices(kiro::app::ClientSettings& settings, kiro::app::Prompt& prompt,
     std::filesystem::path windowsDir)
     : m_settings(settings)
+    , m_settingsAsLoaded(settings)
     , m_prompt(prompt)
     , m_windowsDir(std::move(windowsDir))
 {
@@ -183,7 +184,17 @@ kiro::setup::SetupServices ProgramServices::setupServices()
 bool ProgramServices::openDatabase()
 {
     m_db = std::make_unique<kiro::db::CatalogueDb>();
-    return m_db->open(std::filesystem::path(m_folders.systemFolder) / std::string(kiro::db::CatalogueDb::kFileName));
+    const std::filesystem::path file =
+        std::filesystem::path(m_folders.systemFolder) / std::string(kiro::db::CatalogueDb::kFileName);
+    if (m_db->open(file))
+        return true;
+    // The program then ends without a window; this line is all a user
+    // started outside the install folder gets to see.
+    std::error_code ec;
+    std::fprintf(stderr, "kiro: %s %s; start kiro in its install folder (the folder holding sysfile/, karaoke/, "
+                         "InfoText/, MAIL/ and CDEx/)\n",
+                 file.string().c_str(), std::filesystem::exists(file, ec) ? "does not open" : "not found");
+    return false;
 }
 
 void ProgramServices::afterDatabaseOpened()
@@ -212,9 +223,12 @@ void ProgramServices::saveSettings()
     // The settings dialogs may have switched the music on or off.
     if (m_music)
         m_music->setOff(m_settings.BgmOff != 0);
-    const std::string problem = kiro::app::SaveSettings(m_settings, m_windowsDir);
+    // Only what this run changed: kiro-settings may have written since.
+    const std::string problem = kiro::app::SaveSettings(m_settings, m_windowsDir, &m_settingsAsLoaded);
     if (!problem.empty())
         std::fprintf(stderr, "kiro: %s\n", problem.c_str());
+    else
+        m_settingsAsLoaded = m_settings;
 }
 
 void ProgramServices::playTune(int tune)

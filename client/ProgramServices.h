@@ -96,6 +96,7 @@ private:
     void showVersionUpList(QWidget* parent);
 
     kiro::app::ClientSettings& m_settings;
+    kiro::app::ClientSettings m_settingsAsLoaded; // as read at start, then as last saved
     kiro::app::Prompt& m_prompt;
     std::filesystem::path m_windowsDir;
     std::string m_installOverride;

@@ -23,7 +23,9 @@ const char kUsage[] =
     "usage: kiro [--install DIR]\n"
     "  Runs in the current folder when it is an install folder (it holds sysfile/KIRODB.MDB),\n"
     "  else in DIR, else in $XDG_DATA_HOME/kiro (~/.local/share/kiro); a folder that is\n"
-    "  missing or empty is made from the installed template first.\n";
+    "  missing or empty is made from the installed template first.\n"
+    "  Settings: KIROL.INI in $KIRO_WINDIR (default ~/.config/kiro/windows).\n"
+    "  Without a display set KIRO_MESSAGES=stderr.\n";
 
 std::filesystem::path programFolder(const char* argv0)
 {

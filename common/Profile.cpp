@@ -1,9 +1,12 @@
 #include "common/Profile.h"
 
+#include <algorithm>
+
 #include "common/AtomicFile.h"
 #include "common/Cp932.h"
 #include "common/WinPaths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 
@@ -152,6 +155,14 @@ ProfileFile::ProfileFile(const fs::path& file)
         return;
     if (!readWholeFile(m_path, bytes)) {
         m_error = "cannot read " + m_path.string();
+        m_readFailed = true;
+        return;
+    }
+    // UTF-16 (an editor's "Unicode") or binary content has no lines we can
+    // read; taking it as empty would give defaults and then overwrite it.
+    const auto zeros = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\0'));
+    if (bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0 || (zeros > 0 && zeros >= bytes.size() / 4)) {
+        m_error = m_path.string() + " is not a code page 932 or UTF-8 text file (UTF-16?)";
         m_readFailed = true;
         return;
     }

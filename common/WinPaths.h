@@ -12,7 +12,9 @@ std::filesystem::path windowsDirectory();
 // <windows directory>/system, created when missing.
 std::filesystem::path systemDirectory();
 
-// $TMPDIR, else /tmp.
+// This user's private temporary folder (mode 0700, created when missing):
+// $TMPDIR/kiro-<uid>, else $XDG_RUNTIME_DIR/kiro, else /tmp/kiro-<uid>.
+// A name held by another user or by a link is passed over (kiro-<uid>.1, ...).
 std::filesystem::path temporaryDirectory();
 
 } // namespace kiro::winpaths

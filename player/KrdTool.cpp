@@ -108,6 +108,10 @@ int tempKrd(const std::string& path, const std::string& outPath, std::ostream& e
 
 int runKrdTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        out << kUsage;
+        return 0;
+    }
     if (arguments.size() == 2 && arguments[0] == "check") {
         LoadedKrd loaded;
         KrdReading reading;

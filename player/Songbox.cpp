@@ -81,18 +81,13 @@ int Songbox::run(const SongboxCommandLine& line)
 
     const TempKrdWriting writing = writeTempKrd(loaded.bytes, m_pictures);
     const std::filesystem::path tempKrd = tempPath(kTempKrdName);
-    {
-        std::ofstream out(tempKrd, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            m_setup.messages->show(tempKrd.string() + " file can not open : Maybe Disk full", "makeTempKrd");
-            deleteTemporaryFiles();
-            return 1;
-        }
-        out.write(reinterpret_cast<const char*>(writing.bytes.data()), static_cast<std::streamsize>(writing.bytes.size()));
-        out.close();
-        if (!writing.ok() || !out)
-            m_setup.messages->show("makeTempKrd error", "init_instance");
+    if (!writeFileFresh(tempKrd, writing.bytes)) {
+        m_setup.messages->show(tempKrd.string() + " file can not open : Maybe Disk full", "makeTempKrd");
+        deleteTemporaryFiles();
+        return 1;
     }
+    if (!writing.ok())
+        m_setup.messages->show("makeTempKrd error", "init_instance");
 
     std::vector<std::string> arguments{tempKrd.string()};
     if (!line.passOn.empty())

@@ -2,10 +2,13 @@
 
 #include "player/TempKrd.h"
 
+#include "common/AtomicFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <new>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +33,13 @@ LoadedKrd loadKrdFile(const std::filesystem::path& path)
         loaded.error = path.string() + " file not found";
         return loaded;
     }
+    // A device or a pipe would be read forever.
+    struct stat info {};
+    if (::fstat(::fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::fclose(file);
+        loaded.error = path.string() + " is not a regular file";
+        return loaded;
+    }
     std::vector<std::uint8_t> buffer;
     try {
         buffer.resize(kLoadGrowth);
@@ -40,17 +50,17 @@ LoadedKrd loadKrdFile(const std::filesystem::path& path)
     }
     std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
     // Keep at least 32 spare bytes after the data, as the header check once
-    // relied on; grow and read again from the start until they are there.
+    // relied on. The buffer doubles, and only the new part is read, so a
+    // large file costs one pass.
     while (got > buffer.size() - 32) {
         try {
-            buffer.resize(buffer.size() + kLoadGrowth);
+            buffer.resize(buffer.size() * 2);
         } catch (const std::bad_alloc&) {
             std::fclose(file);
             loaded.error = kMsgReallocFailed;
             return loaded;
         }
-        std::rewind(file);
-        got = std::fread(buffer.data(), 1, buffer.size(), file);
+        got += std::fread(buffer.data() + got, 1, buffer.size() - got, file);
     }
     std::fclose(file);
     loaded.bufferSize = buffer.size();
@@ -71,12 +81,40 @@ std::optional<std::filesystem::path> findFileIgnoringCase(const std::filesystem:
     return std::nullopt;
 }
 
+bool writeFileFresh(const std::filesystem::path& to, std::span<const std::uint8_t> bytes)
+{
+    // Whatever stands under the name (a link planted to redirect the write
+    // included) is removed, and the file is created anew: never followed,
+    // never shared with an entry someone else made.
+    if (::unlink(to.c_str()) != 0 && errno != ENOENT)
+        return false;
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    const bool ok = ::close(fd) == 0 && done == bytes.size();
+    if (!ok)
+        ::unlink(to.c_str());
+    return ok;
+}
+
 bool copyFileOver(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     std::error_code ec;
     if (from.empty() || !std::filesystem::is_regular_file(from, ec))
         return false;
-    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec) && !ec;
+    std::string bytes;
+    if (!kiro::readWholeFile(from, bytes))
+        return false;
+    return writeFileFresh(to, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 TempDeletion deleteTempFiles(const std::filesystem::path& folder)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,15 +21,21 @@ struct LoadedKrd {
     std::string error;               // empty on success
 };
 
-// Reads the whole file into a buffer that starts at 16384 bytes and grows by
-// 16384 while the bytes read come within 32 bytes of its end.
+// Reads the whole file into a buffer that starts at 16384 bytes and doubles
+// while the bytes read come within 32 bytes of its end. Anything but a
+// regular file is refused.
 LoadedKrd loadKrdFile(const std::filesystem::path& path);
 
 // `folder`/`name` when it exists, else the first entry whose name equals
 // `name` ignoring ASCII case (archives often arrive in upper case).
 std::optional<std::filesystem::path> findFileIgnoringCase(const std::filesystem::path& folder, const std::string& name);
 
-// Copies a file over any existing one; false on any failure.
+// Removes whatever entry has the name `to` and creates the file anew with
+// the bytes (O_EXCL | O_NOFOLLOW, mode 0600); false on any failure, and then
+// no partial file is left.
+bool writeFileFresh(const std::filesystem::path& to, std::span<const std::uint8_t> bytes);
+
+// Copies a regular file to `to` as writeFileFresh does; false on any failure.
 bool copyFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
 
 struct TempDeletion {

@@ -2,22 +2,43 @@
 // and the player use.
 //   kiro-lzh l ARCHIVE          list members
 //   kiro-lzh x ARCHIVE DESTDIR  extract; exit status is LzhExtractAll's result
+//                               (DESTDIR is created when missing)
 
 #include "archive/LzhArchive.h"
 #include "archive/LzhExtract.h"
 #include "archive/LzhMethods.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace {
 
+constexpr const char* kUsage = "usage: kiro-lzh l ARCHIVE          list the members\n"
+                               "       kiro-lzh x ARCHIVE DESTDIR  extract into DESTDIR (created when missing)\n"
+                               "exit status: 0 done, 1 failed (unreadable archive, cut or damaged data, CRC\n"
+                               "mismatch, file not writable), 2 unknown method or damaged header\n";
+
 int usage()
 {
-    std::fputs("usage: kiro-lzh l ARCHIVE\n"
-               "       kiro-lzh x ARCHIVE DESTDIR\n",
-               stderr);
+    std::fputs(kUsage, stderr);
     return 64;
+}
+
+int extract(const char* archive, const char* destination)
+{
+    std::error_code error;
+    std::filesystem::create_directories(destination, error);
+    if (!std::filesystem::is_directory(destination)) {
+        std::fprintf(stderr, "kiro-lzh: cannot create the folder %s: %s\n", destination, error.message().c_str());
+        return 1;
+    }
+    std::string why;
+    int result = kiro::LzhExtractAll(archive, destination, why);
+    if (result != 0) {
+        std::fprintf(stderr, "kiro-lzh: extraction of %s failed with %d: %s\n", archive, result, why.c_str());
+    }
+    return result;
 }
 
 std::string shownName(const kiro::lzh::LzhMember& member)
@@ -57,15 +78,15 @@ int main(int argc, char** argv)
         return usage();
     }
     std::string command = argv[1];
+    if (command == "--help" || command == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (command == "l" && argc == 3) {
         return list(argv[2]);
     }
     if (command == "x" && argc == 4) {
-        int result = kiro::LzhExtractAll(argv[2], argv[3]);
-        if (result != 0) {
-            std::fprintf(stderr, "kiro-lzh: extraction of %s failed with %d\n", argv[2], result);
-        }
-        return result;
+        return extract(argv[2], argv[3]);
     }
     return usage();
 }

@@ -1,5 +1,9 @@
 #include "ArchiveTestSupport.h"
 
+#include "archive/Crc16.h"
+
+#include <cstdlib>
+
 #include <algorithm>
 #include <atomic>
 #include <fstream>
@@ -33,9 +37,23 @@ std::vector<std::string> TempDir::fileNames() const
     return names;
 }
 
+std::filesystem::path sharedLzhRoot()
+{
+    // The environment may point elsewhere (or nowhere, to try the skips).
+    const char* overridden = std::getenv("KIRO_SHARED_DIR");
+    return std::filesystem::path(overridden ? overridden : KIRO_SHARED_DIR) / "testdata" / "lzh";
+}
+
 std::filesystem::path sharedLzh(const std::string& relative)
 {
-    return std::filesystem::path(KIRO_SHARED_DIR) / "testdata" / "lzh" / relative;
+    return sharedLzhRoot() / relative;
+}
+
+void SharedLzhTest::SetUp()
+{
+    std::error_code ec;
+    if (!std::filesystem::is_directory(sharedLzhRoot(), ec))
+        GTEST_SKIP() << "shared LZH test data not found at " << sharedLzhRoot().string();
 }
 
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& path)
@@ -82,6 +100,16 @@ void putText(std::vector<std::uint8_t>& out, const std::string& text)
     out.insert(out.end(), text.begin(), text.end());
 }
 
+std::uint16_t crcOf(const CraftedMember& m)
+{
+    if (m.crc) {
+        return *m.crc;
+    }
+    lzh::Crc16 crc;
+    crc.update(reinterpret_cast<const std::uint8_t*>(m.data.data()), m.data.size());
+    return crc.value();
+}
+
 } // namespace
 
 std::vector<std::uint8_t> craftArchive(const std::vector<CraftedMember>& members, std::size_t stub, bool terminator)
@@ -110,7 +138,7 @@ std::vector<std::uint8_t> craftArchive(const std::vector<CraftedMember>& members
             put32(h, 0);
             h.push_back(0x20);
             h.push_back(2);
-            put16(h, 0);  // CRC
+            put16(h, crcOf(m));
             h.push_back('U');
             put16(h, extSize);
             if (extSize) {
@@ -129,7 +157,7 @@ std::vector<std::uint8_t> craftArchive(const std::vector<CraftedMember>& members
             h.push_back(std::uint8_t(m.level));
             h.push_back(std::uint8_t(m.name.size()));
             putText(h, m.name);
-            put16(h, 0); // CRC
+            put16(h, crcOf(m));
             if (m.level == 1) {
                 h.push_back('U');
                 put16(h, extSize);

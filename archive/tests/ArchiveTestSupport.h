@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -22,7 +24,16 @@ private:
     std::filesystem::path m_path;
 };
 
+// The shared LZH test set (testdata/lzh of the shared folder).
+std::filesystem::path sharedLzhRoot();
 std::filesystem::path sharedLzh(const std::string& relative);
+
+// Tests on the shared test set: skipped, with one line naming the missing
+// folder, on a clone without it.
+class SharedLzhTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+};
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
@@ -34,6 +45,7 @@ struct CraftedMember {
     std::string data;                   // packed data as written
     std::optional<std::uint32_t> originalSize; // default: data size
     int level = 0;
+    std::optional<std::uint16_t> crc;   // default: CRC-16 of data
 };
 
 CraftedMember crafted(std::string name, std::string data, int level = 0, std::string method = "-lh0-",

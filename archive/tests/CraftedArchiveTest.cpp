@@ -143,14 +143,28 @@ TEST_F(CraftedArchive, UnknownMethodAndUnknownLevel)
     EXPECT_EQ(extract(level3), 1);
 }
 
-TEST_F(CraftedArchive, CompressedMemberWithoutDataStillGivesItsSize)
+TEST_F(CraftedArchive, CompressedMemberWithoutPackedDataFails)
 {
-    // No packed bytes at all: -lh5- reads 1-bits to the end and still
-    // produces the recorded size.
-    ASSERT_EQ(extract(craftArchive({crafted("z.bin", "", 0, "-lh5-", std::nullopt, 10000)}, 0,
-                                   false)),
-              0);
-    EXPECT_EQ(std::filesystem::file_size(m_out.path() / "Z.BIN"), 10000u);
+    // A size field of 10,000 over no packed bytes: decoding would have to
+    // invent the member from padding.
+    EXPECT_EQ(extract(craftArchive({crafted("a.txt", "good"), crafted("z.bin", "", 0, "-lh5-", std::nullopt, 10000)},
+                                   0, false)),
+              1);
+    EXPECT_EQ(m_out.fileNames(), std::vector<std::string>{"A.TXT"});
+}
+
+TEST_F(CraftedArchive, CrcMismatchFailsAndRemovesTheMemberAtEveryLevel)
+{
+    for (int level : {0, 1, 2}) {
+        CraftedMember bad = crafted(level == 0 ? "b.txt" : "", "contents", level, "-lh0-",
+                                    level == 0 ? std::nullopt : std::optional<std::string>("b.txt"));
+        bad.crc = 0x1234;
+        std::string why;
+        writeBytes(m_work.path() / "a.lzh", craftArchive({crafted("a.txt", "good"), bad}));
+        EXPECT_EQ(LzhExtractAll(m_work.path() / "a.lzh", m_out.path(), why), 1) << level;
+        EXPECT_EQ(m_out.fileNames(), std::vector<std::string>{"A.TXT"}) << level;
+        EXPECT_NE(why.find("B.TXT: CRC-16 mismatch"), std::string::npos) << why;
+    }
 }
 
 } // namespace

@@ -16,7 +16,7 @@ struct CliRun {
 
 CliRun runCli(const std::string& arguments)
 {
-    std::string command = std::string(KIRO_BIN_DIR) + "/kiro-lzh " + arguments + " 2>/dev/null";
+    std::string command = std::string(KIRO_BIN_DIR) + "/kiro-lzh " + arguments + " 2>&1";
     CliRun run{-1, {}};
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -31,7 +31,9 @@ CliRun runCli(const std::string& arguments)
     return run;
 }
 
-TEST(KiroLzhCli, ListsMembersWithMethodSizesAndOffset)
+using KiroLzhCli = SharedLzhTest;
+
+TEST_F(KiroLzhCli, ListsMembersWithMethodSizesAndOffset)
 {
     CliRun run = runCli("l " + sharedLzh("jlha/gen_lh5_L2.lzh").string());
     EXPECT_EQ(run.status, 0);
@@ -42,7 +44,7 @@ TEST(KiroLzhCli, ListsMembersWithMethodSizesAndOffset)
     EXPECT_NE(run.output.find("3 member(s)"), std::string::npos);
 }
 
-TEST(KiroLzhCli, ExtractExitsWithTheExtractorsResult)
+TEST_F(KiroLzhCli, ExtractExitsWithTheExtractorsResult)
 {
     TempDir out;
     EXPECT_EQ(runCli("x " + sharedLzh("lhasa/lha213__lh5.lzh").string() + " " + out.path().string()).status, 0);
@@ -51,6 +53,27 @@ TEST(KiroLzhCli, ExtractExitsWithTheExtractorsResult)
               2);
     EXPECT_EQ(runCli("x " + sharedLzh("synthetic/nomember.lzh").string() + " " + out.path().string()).status, 1);
     EXPECT_EQ(runCli("q").status, 64);
+}
+
+TEST(KiroLzhCliMessages, HelpMissingFolderAndTheFailingMembersReason)
+{
+    CliRun help = runCli("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("usage: kiro-lzh"), std::string::npos);
+
+    TempDir work;
+    CraftedMember bad = crafted("song.mid", "notes");
+    bad.crc = 0x1234;
+    writeBytes(work.path() / "a.lzh", craftArchive({crafted("a.txt", "ok"), bad}));
+    const std::filesystem::path destination = work.path() / "new" / "folder";
+    CliRun run = runCli("x " + (work.path() / "a.lzh").string() + " " + destination.string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("SONG.MID: CRC-16 mismatch"), std::string::npos) << run.output;
+    EXPECT_TRUE(std::filesystem::exists(destination / "A.TXT")) << "the missing folder is created";
+
+    run = runCli("x " + (work.path() / "none.lzh").string() + " " + destination.string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("cannot read the archive"), std::string::npos) << run.output;
 }
 
 } // namespace

@@ -4,6 +4,11 @@
 #include "common/Cp932.h"
 #include "common/Profile.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <climits>
 
@@ -70,6 +75,30 @@ std::string writeKey(profile::ProfileFile& ini, const ClientSettings& settings, 
     return {};
 }
 
+// Held around every read-modify-write of KIROL.INI, so the client and
+// kiro-settings saving at the same time each merge into the other's result.
+// The lock is on the Windows directory itself: the file is replaced by a
+// rename at every save, so a lock on it would not be shared.
+class IniLock {
+public:
+    explicit IniLock(const fs::path& folder) : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd >= 0)
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~IniLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    IniLock(const IniLock&) = delete;
+    IniLock& operator=(const IniLock&) = delete;
+
+private:
+    int m_fd;
+};
+
 } // namespace
 
 std::string LoadSettings(ClientSettings& settings, const fs::path& windowsDir)
@@ -111,14 +140,19 @@ std::string LoadSettings(ClientSettings& settings, const fs::path& windowsDir)
     return ini.error();
 }
 
-std::string SaveSettings(const ClientSettings& settings, const fs::path& windowsDir)
+std::string SaveSettings(const ClientSettings& settings, const fs::path& windowsDir, const ClientSettings* asLoaded)
 {
+    IniLock lock(windowsDir);
+    // Read again now: what another program wrote since our load is kept
+    // for every key we did not change ourselves.
     profile::ProfileFile ini(windowsDir / kClientIni);
     if (!ini.error().empty())
         return ini.error() + "; settings not saved";
     std::string problems;
     for (const SettingKey& key : settingKeys()) {
         if (!key.writtenBack)
+            continue;
+        if (asLoaded && settingText(settings, key) == settingText(*asLoaded, key))
             continue;
         if (std::string error = writeKey(ini, settings, key); !error.empty())
             problems += (problems.empty() ? "" : "; ") + error;
@@ -156,6 +190,7 @@ std::string setSettingFromText(ClientSettings& settings, const SettingKey& key, 
 
 std::string writeSettingDirectly(const ClientSettings& settings, const SettingKey& key, const fs::path& windowsDir)
 {
+    IniLock lock(windowsDir);
     profile::ProfileFile ini(windowsDir / kClientIni);
     if (!ini.error().empty())
         return ini.error();

@@ -25,10 +25,14 @@ std::string LoadSettings(ClientSettings& settings,
 
 // Writes every key whose written-back flag is set, the scrambled keys
 // scrambled again, in one atomic rewrite of KIROL.INI that keeps every other
-// section and key. Returns "" or a message; a value without a code page 932
-// form is left as the file had it and named in the message.
+// section and key. With `asLoaded` (the settings as they were read), only
+// the keys whose value differs from it are written: the file is read again
+// under a lock, so what another program wrote since is kept. Returns "" or a
+// message; a value without a code page 932 form is left as the file had it
+// and named in the message.
 std::string SaveSettings(const ClientSettings& settings,
-                         const std::filesystem::path& windowsDir = winpaths::windowsDirectory());
+                         const std::filesystem::path& windowsDir = winpaths::windowsDirectory(),
+                         const ClientSettings* asLoaded = nullptr);
 
 // The value of one key as text (scrambled keys in plain text).
 std::string settingText(const ClientSettings& settings, const SettingKey& key);

@@ -24,6 +24,20 @@ void usage(std::ostream& err)
            "($KIRO_WINDIR unless --windir is given).\n";
 }
 
+// Values the client cannot work with, refused before anything is written.
+std::string outOfRange(const SettingKey& key, const ClientSettings& probe)
+{
+    const std::string_view name = key.name;
+    if (name == "ComPort" && (probe.ComPort < 1 || probe.ComPort > 5))
+        return "ComPort must be 1 to 4 (COM1 to COM4) or 5 (the TELNET modem)";
+    if (name == "BaudRate" || name == "BaudRate2") {
+        const std::int32_t rate = name == "BaudRate" ? probe.BaudRate : probe.BaudRate2;
+        if (rate != 9600 && rate != 19200 && rate != 38400 && rate != 57600)
+            return std::string(name) + " must be 9600, 19200, 38400 or 57600";
+    }
+    return {};
+}
+
 int show(const std::vector<std::string>& keys, const fs::path& windowsDir, std::ostream& out, std::ostream& err)
 {
     std::vector<const SettingKey*> wanted;
@@ -72,6 +86,10 @@ int set(const std::vector<std::string>& assignments, const fs::path& windowsDir,
             err << "kiro-settings: " << error << "\n";
             return kUsage;
         }
+        if (std::string error = outOfRange(*key, probe); !error.empty()) {
+            err << "kiro-settings: " << error << "; nothing changed\n";
+            return kUsage;
+        }
         changes.emplace_back(key, std::move(value));
     }
 
@@ -80,9 +98,12 @@ int set(const std::vector<std::string>& assignments, const fs::path& windowsDir,
         err << "kiro-settings: " << error << "; nothing changed\n";
         return kWriteFailed;
     }
+    const ClientSettings asLoaded = settings;
     for (const auto& [key, value] : changes)
         setSettingFromText(settings, *key, value);
-    if (std::string error = SaveSettings(settings, windowsDir); !error.empty()) {
+    // Only the keys named here are written: values the client forces at
+    // every start (BgmOff, ...) stay as the file has them.
+    if (std::string error = SaveSettings(settings, windowsDir, &asLoaded); !error.empty()) {
         err << "kiro-settings: " << error << "\n";
         return kWriteFailed;
     }
@@ -132,6 +153,10 @@ int runSettingsTool(const std::vector<std::string>& args, std::ostream& out, std
     fs::path dir;
     if (windowsDir) {
         std::error_code ec;
+        if (command == "show" && !fs::is_directory(*windowsDir, ec)) {
+            err << "kiro-settings: the Windows directory " << windowsDir->string() << " does not exist\n";
+            return kWriteFailed;
+        }
         fs::create_directories(*windowsDir, ec);
         dir = *windowsDir;
     } else {

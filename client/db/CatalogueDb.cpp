@@ -1,6 +1,7 @@
 #include "client/db/CatalogueDb.h"
 
 #include "client/db/ColumnKind.h"
+#include "client/db/CompactionRecovery.h"
 #include "client/db/DbError.h"
 #include "client/db/JetTranslator.h"
 #include "client/db/Recordset.h"
@@ -21,7 +22,8 @@ std::vector<ColumnInfo> tableColumns(Connection& connection, std::string_view ta
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
             const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
-            columns.push_back({name ? name : "", columnKindFromDeclaredType(type) == ColumnKind::Date});
+            const ColumnKind kind = columnKindFromDeclaredType(type);
+            columns.push_back({name ? name : "", kind == ColumnKind::Date, kind == ColumnKind::Text});
         }
     }
     sqlite3_finalize(stmt);
@@ -58,6 +60,7 @@ void CatalogueDb::openOrThrow(const std::filesystem::path& file)
 
 bool CatalogueDb::open(const std::filesystem::path& file)
 {
+    recoverInterruptedCompaction(file, m_password);
     try {
         openOrThrow(file);
         return true;
@@ -98,10 +101,16 @@ std::shared_ptr<Connection> CatalogueDb::connection() const
     return m_connection;
 }
 
+ColumnCatalog CatalogueDb::columnCatalog() const
+{
+    auto handle = connection();
+    return [handle](std::string_view table) { return tableColumns(*handle, table); };
+}
+
 long long CatalogueDb::execute(std::string_view jetSql)
 {
     auto handle = connection();
-    JetStatement st = translateJet(jetSql, [&](std::string_view table) { return tableColumns(*handle, table); });
+    JetStatement st = translateJet(jetSql, columnCatalog());
     if (st.kind == JetStatement::Kind::Select)
         throw DbError(3065, "Cannot execute a select query.");
     // A table being read cannot change shape under the reader: record sets

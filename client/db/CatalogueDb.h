@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/db/Connection.h"
+#include "client/db/JetTranslator.h"
 
 #include <filesystem>
 #include <memory>
@@ -30,7 +31,8 @@ public:
     // Opens the file read-write, not exclusive, keyed with the password.
     // Throws DbError (the file is untouched when it fails).
     void openOrThrow(const std::filesystem::path& file);
-    // Open as start-up does it: false when the engine refused (discarded).
+    // Open as start-up does it: first cleans up after a compaction that was
+    // killed, then opens; false when the engine refused (discarded).
     bool open(const std::filesystem::path& file);
     // Opens the same file again: 0 on success, 1 on a discarded engine error.
     int reopen();
@@ -46,6 +48,9 @@ public:
     // Executes one Jet statement other than SELECT (options 0); returns the
     // number of rows it changed.
     long long execute(std::string_view jetSql);
+
+    // The columns of the open file's tables, for the Jet translation.
+    ColumnCatalog columnCatalog() const;
 
     // The open handle; throws DbError when the database is closed.
     std::shared_ptr<Connection> connection() const;

@@ -1,8 +1,10 @@
 #include "client/db/Compaction.h"
 
 #include "client/db/CatalogueDb.h"
+#include "client/db/CompactionRecovery.h"
 #include "client/db/Connection.h"
 #include "client/db/DbError.h"
+#include "client/db/FileDurability.h"
 
 #include <sqlite3.h>
 
@@ -64,62 +66,81 @@ void removeQuietly(const std::filesystem::path& p)
     std::filesystem::remove(p, ec);
 }
 
+// A second name for the original: a hard link costs nothing; where the file
+// system has none, a durable copy.
+bool keepSecondName(const std::filesystem::path& file, const std::filesystem::path& backup)
+{
+    std::error_code ec;
+    std::filesystem::create_hard_link(file, backup, ec);
+    if (!ec)
+        return true;
+    std::filesystem::copy_file(file, backup, ec);
+    return !ec && syncFile(backup);
+}
+
+// Reopens the original after a failure before the swap, or after it was
+// put back.
+CompactionResult reopenOriginal(CatalogueDb& db, View& view)
+{
+    view.hideProgress();
+    if (db.reopen() == 0) {
+        view.message(kKeptOriginal);
+        return CompactionResult::FailedKeptOriginal;
+    }
+    view.message(kNotReopened);
+    return CompactionResult::FailedNotReopened;
+}
+
+// The copy is built beside the catalogue under its own name and made
+// durable, and only then takes the catalogue's name in one rename, with the
+// original kept as a second name (a hard link, or a copy where links are
+// not possible) until the new file has opened. At no moment is there no
+// complete catalogue under KIRODB.MDB; what a kill leaves behind is cleaned
+// up by recoverInterruptedCompaction at the next start.
 CompactionResult compactClosed(CatalogueDb& db, View& view, const CompactionSteps& steps)
 {
     const std::filesystem::path file = db.filePath();
     const std::filesystem::path folder = file.parent_path();
     const std::filesystem::path backup = folder / kCompactBackupName;
     const std::filesystem::path copy = folder / kCompactCopyName;
+    FolderLock lock(folder, true);
 
     view.setStatus(kStatusRunning);
-    removeQuietly(copy); // a copy left by an earlier, interrupted run
-    const bool movedAside = steps.rename(file, backup);
-    bool compacted = false;
-    if (movedAside) {
-        try {
-            steps.compact(backup, copy, db.password());
-            compacted = true;
-        } catch (const DbError&) {
-        }
+    removeDatabaseFile(copy); // a copy left by an earlier, interrupted run
+    try {
+        steps.compact(file, copy, db.password());
+    } catch (const DbError&) {
+        removeDatabaseFile(copy);
+        return reopenOriginal(db, view);
     }
-    if (compacted) {
-        view.setStatus(kStatusFinishing);
-        if (steps.rename(copy, file)) {
-            view.setStatus(kStatusOpening);
-            if (db.reopen() == 0) {
-                view.hideProgress();
-                removeQuietly(backup);
-                view.message(kDone);
-                return CompactionResult::Compacted;
-            }
-            // The compact copy does not open: deleting the backup now would
-            // leave no catalogue that opens. Move the copy aside (the rename
-            // back below replaces it where moving fails) and restore.
-            steps.rename(file, copy);
-        }
-        // The compact copy could not take the name or does not open: treat
-        // it as a failed compaction and put the original back.
+    if (!syncFile(copy) || !catalogueOpens(copy, db.password())) {
+        removeDatabaseFile(copy);
+        return reopenOriginal(db, view);
     }
-    view.hideProgress();
-    // When the first rename failed the original never left its name.
-    const bool restored = !movedAside || steps.rename(backup, file);
-    CompactionResult result;
-    if (!restored) {
+    view.setStatus(kStatusFinishing);
+    removeDatabaseFile(backup);
+    if (!keepSecondName(file, backup) || !steps.rename(copy, file)) {
+        removeDatabaseFile(copy);
+        removeDatabaseFile(backup);
+        return reopenOriginal(db, view);
+    }
+    syncFolder(folder);
+    view.setStatus(kStatusOpening);
+    if (db.reopen() == 0) {
+        view.hideProgress();
+        removeDatabaseFile(backup);
+        syncFolder(folder);
+        view.message(kDone);
+        return CompactionResult::Compacted;
+    }
+    // The new file does not open: the original goes back under its name.
+    if (!steps.rename(backup, file)) {
+        view.hideProgress();
         view.message(kNotRestored);
-        result = CompactionResult::FailedNotRestored;
-    } else if (db.reopen() == 0) {
-        view.message(kKeptOriginal);
-        result = CompactionResult::FailedKeptOriginal;
-    } else {
-        view.message(kNotReopened);
-        result = CompactionResult::FailedNotReopened;
+        return CompactionResult::FailedNotRestored; // the backup is the only good copy: it stays
     }
-    removeQuietly(copy);
-    // The backup is the only copy of the catalogue when it could not be
-    // renamed back: it stays.
-    if (restored)
-        removeQuietly(backup);
-    return result;
+    syncFolder(folder);
+    return reopenOriginal(db, view);
 }
 
 CompactionResult runCompaction(CatalogueDb& db, View& view, const CompactionSteps& steps)

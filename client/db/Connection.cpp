@@ -1,6 +1,7 @@
 #include "client/db/Connection.h"
 
 #include "client/db/DbError.h"
+#include "client/db/JetCriterion.h"
 
 #include <sqlite3.h>
 
@@ -48,6 +49,21 @@ std::optional<std::vector<unsigned long long>> addressParts(std::string_view tex
     }
 }
 
+// like(pattern, text, escape): the Jet matcher; NULL on either side gives NULL.
+void jetLikeFunction(sqlite3_context* context, int, sqlite3_value** args)
+{
+    if (sqlite3_value_type(args[0]) == SQLITE_NULL || sqlite3_value_type(args[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* pattern = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    const int patternBytes = sqlite3_value_bytes(args[0]);
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[1]));
+    const int textBytes = sqlite3_value_bytes(args[1]);
+    sqlite3_result_int(context, jetLikeMatch(std::string_view(text ? text : "", static_cast<size_t>(textBytes)),
+                                             std::string_view(pattern ? pattern : "", static_cast<size_t>(patternBytes))));
+}
+
 } // namespace
 
 int compareDataAddresses(std::string_view a, std::string_view b)
@@ -73,6 +89,10 @@ std::shared_ptr<Connection> Connection::openWith(const std::filesystem::path& fi
     if (!password.empty() && sqlite3_key(db, password.data(), static_cast<int>(password.size())) != SQLITE_OK)
         connection->raise();
     sqlite3_create_collation(db, "DATAADDR", SQLITE_UTF8, nullptr, dataAddressCollation);
+    // LIKE with ESCAPE is what the translator writes for the Jet patterns
+    // SQLite has no form for; plain LIKE stays the engine's own (indexable).
+    sqlite3_create_function(db, "like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, jetLikeFunction, nullptr,
+                            nullptr);
     sqlite3_busy_timeout(db, 2000);
     // Every page is decrypted when read; a page cache of 32 MB keeps the
     // product table's pages of a screenful of queries decrypted.
@@ -94,6 +114,12 @@ std::shared_ptr<Connection> Connection::open(const std::filesystem::path& file, 
     // The first read proves the key: a wrong password or a file that is not
     // a database fails here, before anything is written.
     connection->execRaw("SELECT count(*) FROM sqlite_master;");
+    // Write-ahead log: a record set left part-read (the song book keeps one
+    // open while it is shown) holds only a snapshot, so another process
+    // (kiro-db check, the receive job) can still write. The mode stays in
+    // the file; when it cannot be switched now (another process holds the
+    // file in the old mode), the next open tries again.
+    sqlite3_exec(connection->handle(), "PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
     return connection;
 }
 

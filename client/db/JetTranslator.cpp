@@ -1,9 +1,14 @@
 #include "client/db/JetTranslator.h"
 
+#include <algorithm>
+
 #include "client/db/DateText.h"
 #include "client/db/DbError.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <map>
+#include <optional>
 
 namespace kiro::db {
 namespace {
@@ -195,6 +200,31 @@ std::vector<TableRef> fromTables(const Tokens& t, size_t from, size_t to)
     bool expectTable = true;
     for (size_t i = from; i < to; ++i) {
         const SqlToken& tok = t[i];
+        if (expectTable && tok.isPunct("(") && i + 1 < to && t[i + 1].isWord("SELECT")) {
+            // A derived table: its rows are no table's rows; only its alias
+            // can be named.
+            int depth = 0;
+            size_t close = i;
+            for (; close < to; ++close) {
+                if (t[close].isPunct("("))
+                    ++depth;
+                else if (t[close].isPunct(")") && --depth == 0)
+                    break;
+            }
+            TableRef ref;
+            i = close;
+            if (i + 2 < to && t[i + 1].isWord("AS") && t[i + 2].isIdentifier()) {
+                ref.alias = t[i + 2].text;
+                i += 2;
+            } else if (i + 1 < to && t[i + 1].isIdentifier() && !isAnyWord(t[i + 1], {"ON", "INNER", "LEFT", "RIGHT",
+                           "OUTER", "JOIN", "CROSS", "WHERE", "GROUP", "ORDER", "HAVING", "UNION", "NATURAL"})) {
+                ref.alias = t[i + 1].text;
+                i += 1;
+            }
+            tables.push_back(std::move(ref));
+            expectTable = false;
+            continue;
+        }
         if (tok.isPunct("(")) {
             continue; // "(" keeps whatever was expected
         }
@@ -228,12 +258,14 @@ void emitFrom(Emitter& out, const Tokens& t, size_t from, size_t to)
 {
     bool nested = false, outer = false;
     for (size_t i = from; i + 1 < to; ++i) {
-        if ((t[i].isWord("JOIN") || t[i].isWord("FROM")) && t[i + 1].isPunct("("))
+        if ((t[i].isWord("JOIN") || t[i].isWord("FROM")) && t[i + 1].isPunct("(")
+            && !(i + 2 < to && t[i + 2].isWord("SELECT")))
             nested = true;
         if (isAnyWord(t[i], {"LEFT", "RIGHT", "OUTER", "FULL"}))
             outer = true;
     }
-    if (from < to && t[from].isWord("FROM") && from + 1 < to && t[from + 1].isPunct("("))
+    if (from < to && t[from].isWord("FROM") && from + 1 < to && t[from + 1].isPunct("(")
+        && !(from + 2 < to && t[from + 2].isWord("SELECT")))
         nested = true;
     if (!nested || outer) {
         out.tokens(t, from, to);
@@ -325,12 +357,14 @@ JetStatement translateSelect(const Tokens& t, bool withRowids)
             || (n == 3 && t[b].isIdentifier() && t[b + 1].isPunct(".") && t[b + 2].isIdentifier());
         if (plain)
             out.raw("AS " + quoteSqlIdentifier(t[e - 1].text));
+        st.itemQualifiers.push_back(plain && n == 3 ? t[b].text : std::string());
     }
     const size_t clauseEnd = findTopLevel(t, fromAt, t.size(), {"WHERE", "GROUP", "ORDER", "HAVING", "UNION"});
     if (fromAt < t.size())
         st.tables = fromTables(t, fromAt + 1, clauseEnd);
     const bool grouped = findTopLevel(t, fromAt, t.size(), {"GROUP", "UNION"}) != t.size();
-    st.rowsAreBaseRows = !distinct && !grouped && !st.tables.empty();
+    const bool derived = std::any_of(st.tables.begin(), st.tables.end(), [](const TableRef& r) { return r.name.empty(); });
+    st.rowsAreBaseRows = !distinct && !grouped && !derived && !st.tables.empty();
     if (withRowids && st.rowsAreBaseRows) {
         for (size_t k = 0; k < st.tables.size(); ++k)
             out.raw(", " + identifierText({SqlToken::Kind::Bracketed, st.tables[k].ref(), 0}) + ".rowid AS "
@@ -355,7 +389,10 @@ JetStatement translateDelete(const Tokens& t)
     const size_t whereAt = findTopLevel(t, fromAt + 1, t.size(), {"WHERE"});
     auto tables = fromTables(t, fromAt + 1, whereAt);
     Emitter out(false);
-    if (tables.size() == 1 && whereAt - fromAt - 1 <= 3) {
+    // An alias cannot follow the table of a plain DELETE in SQLite: such a
+    // statement takes the rowid form below.
+    const bool aliased = tables.size() == 1 && !tables[0].alias.empty();
+    if (tables.size() == 1 && whereAt - fromAt - 1 <= 3 && !aliased) {
         // One table: "DELETE t.*", "DELETE col, col" and "DELETE *" all
         // remove whole rows of it.
         out.raw("DELETE");
@@ -364,9 +401,10 @@ JetStatement translateDelete(const Tokens& t)
         return st;
     }
     // Rows of the named table that the join selects.
-    if (fromAt < 3 || !t[1].isIdentifier() || !t[2].isPunct("."))
+    const bool named = fromAt >= 3 && t[1].isIdentifier() && t[2].isPunct(".");
+    if (!named && !aliased)
         fail(3128, "Specify the table containing the records you want to delete.");
-    const TableRef* target = findTable(tables, t[1].text);
+    const TableRef* target = named ? findTable(tables, t[1].text) : &tables[0];
     if (!target)
         fail(3128, "Specify the table containing the records you want to delete.");
     out.raw("DELETE FROM " + quoteSqlIdentifier(target->name) + " WHERE rowid IN (SELECT "
@@ -387,7 +425,8 @@ JetStatement translateUpdate(const Tokens& t)
         fail(kErrorSyntax, "Syntax error in UPDATE statement.");
     const size_t whereAt = findTopLevel(t, setAt + 1, t.size(), {"WHERE"});
     auto tables = fromTables(t, 1, setAt);
-    const bool joined = tables.size() > 1;
+    // An aliased single table takes the rowid form, as a join does.
+    const bool joined = tables.size() > 1 || (tables.size() == 1 && !tables[0].alias.empty());
     std::string firstQualifier;
     Emitter sets(false);
     auto assignments = splitTopLevel(t, setAt + 1, whereAt);
@@ -411,7 +450,7 @@ JetStatement translateUpdate(const Tokens& t)
         out.raw("SET " + sets.take());
         out.tokens(t, whereAt, t.size());
     } else {
-        const TableRef* target = findTable(tables, firstQualifier);
+        const TableRef* target = tables.size() == 1 ? &tables[0] : findTable(tables, firstQualifier);
         if (!target)
             fail(kErrorSyntax, "UPDATE over a join needs qualified column names.");
         out.raw("UPDATE " + quoteSqlIdentifier(target->name) + " SET " + sets.take() + " WHERE rowid IN (SELECT "
@@ -520,6 +559,98 @@ void toStoredDate(SqlToken& token)
 }
 
 // Rewrites text literals bound for date columns into stored dates.
+// The column a name at [b, e) stands for ("col" or "table.col"), looked up
+// in the statement's tables; nullopt when it is not a known column.
+std::optional<ColumnInfo> columnAt(const Tokens& t, size_t b, size_t e, const std::vector<TableRef>& tables,
+                                   const ColumnCatalog& catalog)
+{
+    std::string_view qualifier, name;
+    if (e - b == 1 && t[b].isIdentifier())
+        name = t[b].text;
+    else if (e - b == 3 && t[b].isIdentifier() && t[b + 1].isPunct(".") && t[b + 2].isIdentifier())
+        qualifier = t[b].text, name = t[b + 2].text;
+    else
+        return std::nullopt;
+    for (const TableRef& table : tables) {
+        if (table.name.empty() || (!qualifier.empty() && !equalsIgnoreCase(table.ref(), qualifier)
+                                   && !equalsIgnoreCase(table.name, qualifier)))
+            continue;
+        for (const ColumnInfo& c : catalog(table.name))
+            if (equalsIgnoreCase(c.name, name))
+                return c;
+    }
+    return std::nullopt;
+}
+
+void refuseTextNumberComparisons(const Tokens& t, const ColumnCatalog& uncached)
+{
+    // PRAGMA table_info costs a little: once per table and statement.
+    std::map<std::string, std::vector<ColumnInfo>, std::less<>> known;
+    const ColumnCatalog catalog = [&](std::string_view table) {
+        auto it = known.find(table);
+        if (it == known.end())
+            it = known.emplace(std::string(table), uncached(table)).first;
+        return it->second;
+    };
+    auto isComparison = [](const SqlToken& tok) {
+        return tok.isPunct("=") || tok.isPunct("<>") || tok.isPunct("<") || tok.isPunct(">") || tok.isPunct("<=")
+            || tok.isPunct(">=");
+    };
+    bool anyNumberComparison = false;
+    for (size_t i = 1; i + 1 < t.size() && !anyNumberComparison; ++i)
+        anyNumberComparison = isComparison(t[i]) && (t[i - 1].kind == SqlToken::Kind::Number
+                                                     || t[i + 1].kind == SqlToken::Kind::Number || t[i + 1].isPunct("-"));
+    if (!anyNumberComparison)
+        return;
+    // The tables a name may belong to: FROM of SELECT and DELETE, the
+    // table(s) of UPDATE.
+    std::vector<TableRef> tables;
+    if (!t.empty() && t[0].isWord("UPDATE")) {
+        tables = fromTables(t, 1, findTopLevel(t, 1, t.size(), {"SET"}));
+    } else {
+        for (size_t i = 0; i < t.size(); ++i) {
+            if (!t[i].isWord("FROM"))
+                continue;
+            const size_t end = findTopLevel(t, i + 1, t.size(), {"WHERE", "GROUP", "ORDER", "HAVING", "UNION"});
+            auto more = fromTables(t, i + 1, end);
+            tables.insert(tables.end(), more.begin(), more.end());
+        }
+    }
+    if (tables.empty())
+        return;
+    auto textColumnEndingAt = [&](size_t end) {
+        for (size_t length : {size_t{1}, size_t{3}}) {
+            if (end < length)
+                continue;
+            auto column = columnAt(t, end - length, end, tables, catalog);
+            if (column)
+                return column->isText;
+        }
+        return false;
+    };
+    auto textColumnStartingAt = [&](size_t begin) {
+        for (size_t length : {size_t{3}, size_t{1}}) {
+            if (begin + length > t.size())
+                continue;
+            auto column = columnAt(t, begin, begin + length, tables, catalog);
+            if (column)
+                return column->isText;
+        }
+        return false;
+    };
+    for (size_t i = 1; i + 1 < t.size(); ++i) {
+        if (!isComparison(t[i]))
+            continue;
+        size_t number = i + 1;
+        if (t[number].isPunct("-") && number + 1 < t.size())
+            ++number;
+        const bool numberRight = t[number].kind == SqlToken::Kind::Number && textColumnEndingAt(i);
+        const bool numberLeft = t[i - 1].kind == SqlToken::Kind::Number && textColumnStartingAt(i + 1);
+        if (numberRight || numberLeft)
+            fail(kErrorConversion, "Data type mismatch in criteria expression.");
+    }
+}
+
 void convertDateLiterals(Tokens& t, const ColumnCatalog& catalog)
 {
     if (t.size() < 4)
@@ -576,54 +707,30 @@ JetStatement translateTokens(Tokens tokens, bool withRowids);
 
 } // namespace
 
-JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog)
+JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog, bool withRowids)
 {
     Tokens tokens = tokenizeJet(jetSql);
-    if (catalog)
+    if (catalog) {
         convertDateLiterals(tokens, catalog);
-    return translateTokens(std::move(tokens), false);
+        refuseTextNumberComparisons(tokens, catalog);
+    }
+    return translateTokens(std::move(tokens), withRowids);
 }
 
 std::string rowidColumnName(size_t index) { return "__kiro_rowid_" + std::to_string(index); }
 
-std::string jetLikePattern(std::string_view pattern, bool& needsEscape)
+std::string jetLikePattern(std::string_view pattern, bool& needsJetMatcher)
 {
+    // Digits, character lists and the characters the engine's own LIKE
+    // treats as wildcards have no exact SQL equivalent: the pattern goes
+    // unchanged to the connection's LIKE ... ESCAPE function, which is the
+    // criterion matcher itself.
+    needsJetMatcher = pattern.find_first_of("#[%_\\") != std::string_view::npos;
+    if (needsJetMatcher)
+        return std::string(pattern);
     std::string out;
-    needsEscape = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c == '*') {
-            out.push_back('%');
-        } else if (c == '?') {
-            out.push_back('_');
-        } else if (c == '#') {
-            out.push_back('_'); // one digit; the engine has no class for it
-        } else if (c == '[') {
-            size_t close = pattern.find(']', i + 1);
-            if (close == std::string_view::npos) {
-                out.push_back(c);
-                continue;
-            }
-            std::string_view inside = pattern.substr(i + 1, close - i - 1);
-            if (inside.size() == 1) {
-                // "[*]" is a literal star.
-                if (inside[0] == '%' || inside[0] == '_' || inside[0] == '\\') {
-                    out.push_back('\\');
-                    needsEscape = true;
-                }
-                out.push_back(inside[0]);
-            } else {
-                out.push_back('_');
-            }
-            i = close;
-        } else if (c == '%' || c == '_' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(c);
-            needsEscape = true;
-        } else {
-            out.push_back(c);
-        }
-    }
+    for (const char c : pattern)
+        out.push_back(c == '*' ? '%' : c == '?' ? '_' : c);
     return out;
 }
 
@@ -633,6 +740,72 @@ JetStatement translateJet(std::string_view jetSql, bool withRowids)
 }
 
 namespace {
+
+// Tokens that end an operand of "&" (Jet's concatenation binds looser than
+// arithmetic and tighter than comparisons and logic).
+bool endsConcatOperand(const SqlToken& tok)
+{
+    if (tok.kind == SqlToken::Kind::Punct)
+        return !(tok.isPunct("+") || tok.isPunct("-") || tok.isPunct("*") || tok.isPunct("/") || tok.isPunct("."));
+    return isAnyWord(tok, {"AND", "OR", "NOT", "LIKE", "IS", "BETWEEN", "IN", "SELECT", "WHERE", "SET", "ON",
+                           "HAVING", "AS", "BY", "THEN", "WHEN", "ELSE", "END", "VALUES", "FROM", "DISTINCT",
+                           "DISTINCTROW", "ORDER", "GROUP", "UNION", "MOD"});
+}
+
+// "a & b" treats a NULL side as "", as Jet does; SQLite's || would give
+// NULL. Each side is wrapped: ifnull(a,'') || ifnull(b,'').
+Tokens wrapConcatenations(Tokens t)
+{
+    for (size_t k = 0; k < t.size(); ++k) {
+        if (!t[k].isPunct("&"))
+            continue;
+        size_t left = k;
+        for (int depth = 0; left > 0; --left) {
+            const SqlToken& tok = t[left - 1];
+            if (tok.isPunct(")")) {
+                ++depth;
+            } else if (tok.isPunct("(")) {
+                if (depth == 0)
+                    break;
+                --depth;
+            } else if (depth == 0 && endsConcatOperand(tok)) {
+                break;
+            }
+        }
+        size_t right = k + 1;
+        for (int depth = 0; right < t.size(); ++right) {
+            const SqlToken& tok = t[right];
+            if (tok.isPunct("(")) {
+                ++depth;
+            } else if (tok.isPunct(")")) {
+                if (depth == 0)
+                    break;
+                --depth;
+            } else if (depth == 0 && endsConcatOperand(tok)) {
+                break;
+            }
+        }
+        if (left == k || right == k + 1)
+            continue; // not a well-formed operand pair; left as the engine will report it
+        const size_t offset = t[k].offset;
+        auto wrapped = [&](size_t b, size_t e) {
+            Tokens w{{SqlToken::Kind::Word, "ifnull", offset}, {SqlToken::Kind::Punct, "(", offset}};
+            w.insert(w.end(), t.begin() + static_cast<long>(b), t.begin() + static_cast<long>(e));
+            w.push_back({SqlToken::Kind::Punct, ",", offset});
+            w.push_back({SqlToken::Kind::String, "", offset});
+            w.push_back({SqlToken::Kind::Punct, ")", offset});
+            return w;
+        };
+        Tokens replacement = wrapped(left, k);
+        replacement.push_back({SqlToken::Kind::Punct, "||", offset});
+        Tokens rightSide = wrapped(k + 1, right);
+        replacement.insert(replacement.end(), rightSide.begin(), rightSide.end());
+        t.erase(t.begin() + static_cast<long>(left), t.begin() + static_cast<long>(right));
+        t.insert(t.begin() + static_cast<long>(left), replacement.begin(), replacement.end());
+        k = left + replacement.size() - 1;
+    }
+    return t;
+}
 
 JetStatement translateTokens(Tokens tokens, bool withRowids)
 {
@@ -647,6 +820,7 @@ JetStatement translateTokens(Tokens tokens, bool withRowids)
     }
     if (tokens.empty())
         fail(3129, "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
+    tokens = wrapConcatenations(std::move(tokens));
     const SqlToken& first = tokens[0];
     if (first.isWord("SELECT"))
         return translateSelect(tokens, withRowids);

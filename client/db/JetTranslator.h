@@ -11,7 +11,7 @@ namespace kiro::db {
 
 // A table named in a FROM clause, with its alias when it has one.
 struct TableRef {
-    std::string name;
+    std::string name;   // empty for a derived table: FROM (SELECT ...) AS alias
     std::string alias;
     const std::string& ref() const { return alias.empty() ? name : alias; }
 };
@@ -28,6 +28,9 @@ struct JetStatement {
     bool rowsAreBaseRows = false;
     // Select only: number of hidden "__kiro_rowid_N" columns appended.
     size_t rowidColumns = 0;
+    // Select only: per item of the select list, the table or alias it is
+    // qualified with ("b" for "b.name"), empty for other items.
+    std::vector<std::string> itemQualifiers;
 };
 
 // Name of the hidden column that carries the rowid of FROM table `index`.
@@ -48,16 +51,22 @@ JetStatement translateJet(std::string_view jetSql, bool withRowids = false);
 struct ColumnInfo {
     std::string name;
     bool isDate = false;
+    bool isText = false;
 };
 using ColumnCatalog = std::function<std::vector<ColumnInfo>(std::string_view table)>;
 
 // As above; with a catalogue, a text literal written into a date column by
 // INSERT ... VALUES or UPDATE ... SET is stored as a date, as the engine
 // converted it ("98/12/01" -> "1998-12-01 00:00:00").
-JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog);
+// Also with a catalogue: a text column compared with a number literal
+// ("code = 1") is a type mismatch (3421), as in Jet, not a comparison that
+// silently matches nothing.
+JetStatement translateJet(std::string_view jetSql, const ColumnCatalog& catalog, bool withRowids = false);
 
-// Turns a Jet LIKE pattern into a SQLite one; `needsEscape` tells whether an
-// ESCAPE '\' clause must follow.
-std::string jetLikePattern(std::string_view pattern, bool& needsEscape);
+// Turns a Jet LIKE pattern into a SQLite one. Patterns with "#", "[...]" or
+// characters SQLite would take as wildcards come back unchanged with
+// `needsJetMatcher` set: they must be written LIKE '...' ESCAPE '\', which
+// every catalogue connection routes to jetLikeMatch.
+std::string jetLikePattern(std::string_view pattern, bool& needsJetMatcher);
 
 } // namespace kiro::db

@@ -3,6 +3,7 @@
 #include "client/db/CatalogueDb.h"
 #include "client/db/DbError.h"
 #include "client/db/Recordset.h"
+#include "client/db/Savepoint.h"
 #include "client/db/SqlTokenizer.h"
 #include "client/db/StatementFormat.h"
 #include "client/db/Statements.h"
@@ -25,14 +26,14 @@ int runScriptIfPresent(CatalogueDb& db, const UpdateEnvironment& env, bool& ran)
     if (!std::filesystem::exists(script, ec))
         return 0;
     ran = true;
-    const int result = RunUpdateScript(script, db, env.installFolder / kUpdateLogName);
-    std::filesystem::remove(script, ec);
-    return result;
+    return RunUpdateScript(script, db, env.installFolder / kUpdateLogName);
 }
 
-// Applies the files of one update; 0 on success.
+// Applies the files of one update; 0 on success. The archives are listed
+// in `archives`; they stay until the whole update has succeeded, so a
+// failure can be tried again at the next start.
 int applyUpdate(CatalogueDb& db, const UpdateEnvironment& env, const std::string& code, char type,
-                const std::string& module)
+                const std::string& module, std::vector<std::filesystem::path>& archives)
 {
     Recordset files(db);
     files.open(fillStatement(statements::kSelectUpdateFilesToApply, {code, type, module}));
@@ -51,8 +52,8 @@ int applyUpdate(CatalogueDb& db, const UpdateEnvironment& env, const std::string
         std::error_code ec;
         std::filesystem::create_directories(*folder, ec);
         if (!env.extract || env.extract(*archive, *folder) != 0)
-            return 1; // the archive stays for the next try
-        std::filesystem::remove(*archive, ec);
+            return 1;
+        archives.push_back(*archive);
         if (type == 'D' && runScriptIfPresent(db, env, scriptRan) != 0)
             return 1;
     }
@@ -110,17 +111,39 @@ int ApplyPendingUpdates(CatalogueDb& db, const UpdateEnvironment& environment)
     try {
         Recordset updates(db);
         updates.open(statements::kSelectPendingUpdates);
-        for (; failure == 0 && !updates.isEOF(); updates.moveNext()) {
+        // A failed database update holds back the later database updates
+        // (their scripts may build on it), not the updates of other kinds.
+        bool databaseHeldBack = false;
+        for (; !updates.isEOF(); updates.moveNext()) {
             const std::string code = FieldToText(updates.fieldValue("アップデートコード"));
             const std::string typeText = FieldToText(updates.fieldValue("アップデートタイプ"));
             const std::string module = FieldToText(updates.fieldValue("モジュールコード"));
             const char type = typeText.empty() ? ' ' : typeText[0];
-            failure = applyUpdate(db, environment, code, type, module);
-            if (failure == 0) {
-                updates.edit();
-                updates.setFieldValue("アップデートフラグ", "1");
-                updates.update();
+            if (type == 'D' && databaseHeldBack)
+                continue;
+            std::vector<std::filesystem::path> archives;
+            bool applied = false;
+            try {
+                // The scripts and the applied mark commit together: killed
+                // in between, the update is simply applied again.
+                Savepoint savepoint(db, "kiro_update");
+                if (applyUpdate(db, environment, code, type, module, archives) == 0) {
+                    updates.edit();
+                    updates.setFieldValue("アップデートフラグ", "1");
+                    updates.update();
+                    savepoint.release();
+                    applied = true;
+                }
+            } catch (const DbError&) {
             }
+            if (!applied) {
+                failure = 1;
+                databaseHeldBack = databaseHeldBack || type == 'D';
+                continue;
+            }
+            std::error_code ec;
+            for (const auto& archive : archives)
+                std::filesystem::remove(archive, ec);
         }
     } catch (const DbError&) {
         failure = 1;

@@ -22,10 +22,11 @@ struct UpdateEnvironment {
 
 // Applies the updates that were received but not yet applied, in key order:
 // extracts each file of an update into its folder ("%KIRO%" = the install
-// folder), deletes the archive, runs the database script of a database
-// update ("D"), and marks the update applied. The first failure stops the
-// run and leaves that update pending for the next start. 0 = all applied,
-// 1 = stopped on a failure.
+// folder), runs the database script of a database update ("D"), marks the
+// update applied (scripts and mark in one transaction) and then deletes its
+// archives. A failed update stays pending with its archives for the next
+// start; later database updates wait behind it, other updates go on.
+// 0 = all applied, 1 = at least one failed.
 int ApplyPendingUpdates(CatalogueDb& db, const UpdateEnvironment& environment);
 
 // A Windows-style path relative to the install folder ("karaoke\A.LZH") as

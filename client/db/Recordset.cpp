@@ -79,7 +79,7 @@ void Recordset::requireOpen() const
 void Recordset::open(std::string_view jetSelect, int options)
 {
     close();
-    m_translated = translateJet(jetSelect, (options & kReadOnly) == 0);
+    m_translated = translateJet(jetSelect, m_db.columnCatalog(), (options & kReadOnly) == 0);
     if (m_translated.kind != JetStatement::Kind::Select)
         throw DbError(3219, "Invalid operation: a record set needs a SELECT statement.");
     m_connection = m_db.connection();
@@ -99,10 +99,16 @@ void Recordset::open(std::string_view jetSelect, int options)
             c.originTable = table;
             c.originColumn = origin;
             c.qualifiedName = c.originTable + "." + c.originColumn;
+            // In a self-join the table name is not enough: the item's
+            // qualifier says which alias's row the column belongs to.
+            const std::string qualifier =
+                static_cast<size_t>(i) < m_translated.itemQualifiers.size() ? m_translated.itemQualifiers[i] : "";
             for (size_t k = 0; k < m_translated.rowidColumns; ++k)
-                if (equalsIgnoreCase(m_translated.tables[k].name, c.originTable)) {
+                if (equalsIgnoreCase(m_translated.tables[k].name, c.originTable)
+                    && (c.tableIndex < 0 || equalsIgnoreCase(m_translated.tables[k].ref(), qualifier))) {
                     c.tableIndex = static_cast<int>(k);
-                    break;
+                    if (qualifier.empty() || equalsIgnoreCase(m_translated.tables[k].ref(), qualifier))
+                        break;
                 }
         }
         c.kind = columnKindFromDeclaredType(sqlite3_column_decltype(stmt, i));

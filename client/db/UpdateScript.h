@@ -17,9 +17,11 @@ inline constexpr size_t kMaxScriptStatement = 4096;
 // at most 4096 bytes each; a longer one is dropped and reading goes on after
 // its 4096 bytes. Each statement is executed in turn and logged to `logFile`
 // (recreated, lines ending CR LF); the first failure is logged with the
-// engine's code and message and ends the run. The script is deleted at the
-// end. The script and log are code page 932. Returns 0 on success, 1 on
-// failure.
+// engine's code and message and ends the run. The script runs as one
+// transaction: a failure (its log then names the statements rolled back) or
+// a kill leaves the database as before it. The script is deleted at the
+// end; a path that is not a file is refused and nothing is touched. The
+// script and log are code page 932. Returns 0 on success, 1 on failure.
 int RunUpdateScript(const std::filesystem::path& script, CatalogueDb& db,
                     const std::filesystem::path& logFile = kUpdateLogName);
 

@@ -37,7 +37,7 @@ TEST(SingleInstance, SecondHolderFailsAtOnceAndADeadHolderDoesNotBlock)
     {
         kiro::SingleInstance first;
         ASSERT_TRUE(first.acquired()) << first.error();
-        EXPECT_EQ(first.lockFile(), dir.path / "hPrevInstanceKiroL.lock");
+        EXPECT_EQ(first.lockFile(), dir.path / ("kiro-" + std::to_string(::getuid())) / "hPrevInstanceKiroL.lock");
         kiro::SingleInstance second;
         EXPECT_FALSE(second.acquired());
         EXPECT_TRUE(second.heldElsewhere());

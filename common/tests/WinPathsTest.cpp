@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <filesystem>
 
@@ -26,14 +27,37 @@ TEST(WinPaths, WindowsDirectoryFromEnvironmentIsCreated)
     fs::remove_all(base);
 }
 
-TEST(WinPaths, TemporaryDirectoryFollowsTmpdir)
+TEST(WinPaths, TemporaryDirectoryIsPrivateAndNeverALink)
 {
     const char* old = std::getenv("TMPDIR");
     std::string saved = old ? old : "";
-    setenv("TMPDIR", "/var/tmp", 1);
-    EXPECT_EQ(temporaryDirectory(), "/var/tmp");
+    fs::path base = fs::temp_directory_path() / ("kiro-tmp-" + std::to_string(::getpid()));
+    fs::remove_all(base);
+    fs::create_directories(base / "elsewhere");
+    setenv("TMPDIR", base.c_str(), 1);
+    const fs::path mine = base / ("kiro-" + std::to_string(::getuid()));
+
+    EXPECT_EQ(temporaryDirectory(), mine);
+    struct stat info {};
+    ASSERT_EQ(::lstat(mine.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    // Found again with a wider mode: narrowed.
+    ::chmod(mine.c_str(), 0777);
+    EXPECT_EQ(temporaryDirectory(), mine);
+    ASSERT_EQ(::lstat(mine.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    // A link planted under the name is passed over, never followed.
+    fs::remove(mine);
+    fs::create_directory_symlink(base / "elsewhere", mine);
+    const fs::path chosen = temporaryDirectory();
+    EXPECT_EQ(chosen, base / ("kiro-" + std::to_string(::getuid()) + ".1"));
+    EXPECT_TRUE(fs::is_directory(chosen) && !fs::is_symlink(chosen));
+
     unsetenv("TMPDIR");
-    EXPECT_EQ(temporaryDirectory(), "/tmp");
     if (old)
         setenv("TMPDIR", saved.c_str(), 1);
+    fs::remove_all(base);
 }

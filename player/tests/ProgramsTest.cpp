@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 #include <sys/wait.h>
 
 using namespace kiro::player;
@@ -61,6 +63,11 @@ TEST(KrdTool, ChecksDumpsAndRewrites)
     EXPECT_EQ(cut.status, 1);
     EXPECT_NE(cut.output.find("past end of file"), std::string::npos);
     EXPECT_EQ(shell(krd + " frobnicate").status, 2);
+    EXPECT_EQ(shell(krd + " --help").status, 0);
+    // A device is not a KRD file: refused at once instead of read forever.
+    Outcome device = shell(krd + " check /dev/zero");
+    EXPECT_EQ(device.status, 1);
+    EXPECT_NE(device.output.find("/dev/zero is not a regular file"), std::string::npos) << device.output;
 
     Outcome dump = shell(krd + " dump " + shellQuoted(folder / "good.KRD"));
     EXPECT_EQ(dump.status, 0);
@@ -113,7 +120,11 @@ TEST(SongboxProgram, PlaysASongWithTheStandInEngine)
         }
     }
     writeBytes(karaoke / "SONG.mid", smallMidi());
-    writeBytes(temp / "_@temp9.bmp", {0}); // an earlier run's leftover
+    // TMPDIR holds the player's private folder.
+    const auto privateTemp = temp / ("kiro-" + std::to_string(::getuid()));
+    std::filesystem::create_directories(privateTemp);
+    std::filesystem::permissions(privateTemp, std::filesystem::perms::owner_all);
+    writeBytes(privateTemp / "_@temp9.bmp", {0}); // an earlier run's leftover
     KrdWriter()
         .pictureByNumber({}, 1)
         .pictureSlot()
@@ -140,7 +151,7 @@ TEST(SongboxProgram, PlaysASongWithTheStandInEngine)
     else
         EXPECT_NE(run.output.find("songbox1: 3 picture commands"), std::string::npos) << run.output;
 
-    for (const auto& entry : std::filesystem::directory_iterator(temp))
+    for (const auto& entry : std::filesystem::directory_iterator(privateTemp))
         EXPECT_FALSE(entry.path().filename().string().starts_with("_@temp")) << entry.path();
     std::filesystem::remove_all(install);
 }

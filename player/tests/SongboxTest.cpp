@@ -276,6 +276,41 @@ TEST_F(SongboxRun, UnwritableTempKrdEndsTheRun)
     EXPECT_TRUE(engineProgram.empty());
 }
 
+TEST_F(SongboxRun, LinksPlantedInTheTemporaryFolderAreNeverFollowed)
+{
+    // Another user's trap: the temporary names point at files of ours.
+    writeBytes(m_root / "victim.krd", {'v'});
+    writeBytes(m_root / "victim.mid", {'w'});
+    writeBytes(m_root / "victim.bmp", {'x'});
+    std::filesystem::create_symlink(m_root / "victim.krd", temp / "_@temp.KRD");
+    std::filesystem::create_symlink(m_root / "victim.mid", temp / "_@temp.mid");
+    std::filesystem::create_symlink(m_root / "victim.bmp", temp / "_@temp0.bmp");
+    writeBytes(karaoke / "user" / "me.bmp", {'m'});
+    KrdWriter().pictureByNumber({}, 1).end().save(krd);
+
+    EXPECT_EQ(run({krd.string(), "-quser"}), 0);
+    EXPECT_FALSE(tempKrdSeen.empty());
+    EXPECT_EQ(readBytes(m_root / "victim.krd"), Bytes{'v'});
+    EXPECT_EQ(readBytes(m_root / "victim.mid"), Bytes{'w'});
+    EXPECT_EQ(readBytes(m_root / "victim.bmp"), Bytes{'x'});
+}
+
+TEST(TempFiles, KrdLoadRefusesWhatIsNotARegularFile)
+{
+    EXPECT_EQ(loadKrdFile("/dev/zero").error, "/dev/zero is not a regular file");
+    const auto folder = freshFolder("notregular");
+    EXPECT_FALSE(loadKrdFile(folder).error.empty());
+    // A file much larger than the first buffer arrives whole.
+    Bytes big(1 << 20);
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<std::uint8_t>(i * 7);
+    writeBytes(folder / "big.krd", big);
+    const LoadedKrd loaded = loadKrdFile(folder / "big.krd");
+    EXPECT_EQ(loaded.bytes, big);
+    EXPECT_GE(loaded.bufferSize, big.size() + 32);
+    std::filesystem::remove_all(folder);
+}
+
 TEST(TempFiles, LoadGrowsTheBufferAndDeletionRetries)
 {
     const auto folder = freshFolder("tempfiles");

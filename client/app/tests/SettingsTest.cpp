@@ -198,3 +198,28 @@ TEST(Settings, GarbledFileGivesDefaultsForWhatItLacks)
     LoadSettings(back, dir.path);
     EXPECT_EQ(back.ModemInit, "ATZ");
 }
+
+TEST(Settings, SavingKeepsWhatAnotherProgramWroteSinceTheLoad)
+{
+    TempDir dir("settings");
+    writeIni(dir.path, "[Setup]\r\nComPort=1\r\nModemInit=AT\r\nReDialInterval=30\r\n");
+    ClientSettings client;
+    ASSERT_EQ(LoadSettings(client, dir.path), "");
+    const ClientSettings asLoaded = client;
+
+    // kiro-settings changes two keys while the client runs...
+    ClientSettings other;
+    LoadSettings(other, dir.path);
+    other.ComPort = 5;
+    other.ModemInit = "ATZ";
+    ASSERT_EQ(SaveSettings(other, dir.path, &asLoaded), "");
+
+    // ...and the client saves its own change of a third.
+    client.ReDialInterval = 60;
+    ASSERT_EQ(SaveSettings(client, dir.path, &asLoaded), "");
+    ClientSettings back;
+    LoadSettings(back, dir.path);
+    EXPECT_EQ(back.ComPort, 5);
+    EXPECT_EQ(back.ModemInit, "ATZ");
+    EXPECT_EQ(back.ReDialInterval, 60);
+}

@@ -95,3 +95,44 @@ TEST(SettingsTool, ProgramHonoursKiroWindirAndTheOption)
     int status = std::system(cmd.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
 }
+
+TEST(SettingsTool, OutOfRangeValuesAndUndecodableFilesChangeNothing)
+{
+    TempDir dir("tool");
+    ASSERT_EQ(run({"--windir", dir.path.string(), "set", "ComPort=5", "BaudRate=57600"}).status, 0);
+    const std::string before = fileText(dir.path / kClientIni);
+    for (const char* bad : {"ComPort=0", "ComPort=6", "BaudRate=1200", "BaudRate2=115200"}) {
+        ToolRun r = run({"--windir", dir.path.string(), "set", bad});
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find("must be"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(fileText(dir.path / kClientIni), before);
+
+    // Saved by an editor as UTF-16: read as defaults, it would be overwritten.
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("[Setup]\r\nComPort=3\r\n")) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    ASSERT_TRUE(kiro::writeFileAtomically(dir.path / kClientIni, utf16).empty());
+    ToolRun r = run({"--windir", dir.path.string(), "set", "ComPort=2"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("UTF-16"), std::string::npos) << r.err;
+    EXPECT_EQ(fileText(dir.path / kClientIni), utf16);
+
+    ToolRun missing = run({"--windir", (dir.path / "nowhere").string(), "show"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("does not exist"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir.path / "nowhere"));
+}
+
+TEST(SettingsTool, SetWritesOnlyTheKeysItNames)
+{
+    TempDir dir("tool");
+    // BgmOff is forced on at every load; setting another key keeps the file's.
+    ASSERT_TRUE(kiro::writeFileAtomically(dir.path / kClientIni, "[Setup]\r\nBgmOff=0\r\nComPort=1\r\n").empty());
+    ASSERT_EQ(run({"--windir", dir.path.string(), "set", "ComPort=2"}).status, 0);
+    const std::string text = fileText(dir.path / kClientIni);
+    EXPECT_NE(text.find("BgmOff=0\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("ComPort=2\r\n"), std::string::npos) << text;
+}

@@ -63,6 +63,8 @@ TEST(Compaction, CompactsKeepsThePasswordAndReopens)
 {
     CompactFixture f;
     RecordingView view;
+    // The write-ahead log holds the latest changes until a checkpoint.
+    f.db.connection()->execRaw("PRAGMA wal_checkpoint(TRUNCATE);");
     const auto before = std::filesystem::file_size(f.file());
     EXPECT_EQ(CompactDatabase(f.db, view, view), CompactionResult::Compacted);
     EXPECT_LT(std::filesystem::file_size(f.file()), before);
@@ -115,18 +117,34 @@ TEST(Compaction, EveryFailureLeavesTheOriginalWhenItCanBeRestored)
         EXPECT_FALSE(f.exists("$$KIRO$$.MDB"));
         EXPECT_FALSE(f.exists("$$KIRO$$.BAK"));
     }
-    {
-        // Renamed back, but the file no longer opens (its key changed).
-        RecordingView view;
-        CompactionSteps steps = CompactionSteps::standard();
-        steps.compact = failingCompact;
+    // A copy that checks out but is spoilt as it takes the name.
+    auto spoilAfterSwap = [&](CompactionSteps& steps, bool restoreFails, bool spoilRestored) {
         auto rename = steps.rename;
-        steps.rename = [&](const std::filesystem::path& from, const std::filesystem::path& to) {
+        steps.rename = [=](const std::filesystem::path& from, const std::filesystem::path& to) {
+            if (from.filename() == "$$KIRO$$.BAK" && restoreFails)
+                return false;
             const bool ok = rename(from, to);
-            if (ok && to.filename() == "KIRODB.MDB")
+            if (ok && to.filename() == "KIRODB.MDB" && (from.filename() == "$$KIRO$$.MDB" || spoilRestored))
                 std::ofstream(to, std::ios::trunc) << std::string(1024, 'j');
             return ok;
         };
+    };
+    {
+        // The new file does not open after the swap: the original comes back.
+        RecordingView view;
+        CompactionSteps steps = CompactionSteps::standard();
+        spoilAfterSwap(steps, false, false);
+        EXPECT_EQ(CompactDatabase(f.db, view, view, steps), CompactionResult::FailedKeptOriginal);
+        EXPECT_TRUE(f.db.isOpen());
+        EXPECT_TRUE(f.holdsData());
+        EXPECT_FALSE(f.exists("$$KIRO$$.BAK"));
+        EXPECT_FALSE(f.exists("$$KIRO$$.MDB"));
+    }
+    {
+        // Put back, but the file no longer opens.
+        RecordingView view;
+        CompactionSteps steps = CompactionSteps::standard();
+        spoilAfterSwap(steps, false, true);
         const std::string original = [&] {
             std::ifstream in(f.file(), std::ios::binary);
             return std::string(std::istreambuf_iterator<char>(in), {});
@@ -138,19 +156,17 @@ TEST(Compaction, EveryFailureLeavesTheOriginalWhenItCanBeRestored)
         ASSERT_EQ(f.db.reopen(), 0);
     }
     {
-        // The rename back fails: the backup is the only copy and is kept.
+        // The rename back fails: the backup is the only good copy and is
+        // kept; the next start puts it back.
         RecordingView view;
         CompactionSteps steps = CompactionSteps::standard();
-        steps.compact = failingCompact;
-        auto rename = steps.rename;
-        steps.rename = [&](const std::filesystem::path& from, const std::filesystem::path& to) {
-            return from.filename() == "$$KIRO$$.BAK" ? false : rename(from, to);
-        };
+        spoilAfterSwap(steps, true, false);
         EXPECT_EQ(CompactDatabase(f.db, view, view, steps), CompactionResult::FailedNotRestored);
         EXPECT_EQ(view.lastMessage(), "最適化に失敗しました。\nファイルを元に戻せませんでした。");
         EXPECT_TRUE(f.exists("$$KIRO$$.BAK"));
         EXPECT_FALSE(f.exists("$$KIRO$$.MDB"));
-        std::filesystem::rename(f.dir / "$$KIRO$$.BAK", f.file());
+        EXPECT_TRUE(f.holdsData());
+        EXPECT_FALSE(f.exists("$$KIRO$$.BAK"));
         ASSERT_EQ(f.db.reopen(), 0);
     }
     {

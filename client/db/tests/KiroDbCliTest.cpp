@@ -52,6 +52,9 @@ TEST(KiroDbCli, CreateExecQueryScriptCompact)
     EXPECT_EQ(kiroDb("query " + db).status, 2);
     EXPECT_EQ(kiroDb("frobnicate " + db).status, 2);
     EXPECT_EQ(kiroDb("").status, 2);
+    r = kiroDb("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("compact PATH"), std::string::npos);
 
     std::ofstream(dir / "u.sql", std::ios::binary) << kiro::cp932::fromUtf8("DELETE * FROM ジャンルマスタ;\r\nBAD STATEMENT;");
     r = kiroDb("script " + db + " u.sql", dir.path());
@@ -62,8 +65,19 @@ TEST(KiroDbCli, CreateExecQueryScriptCompact)
     EXPECT_EQ(first, "Execute SQL#1-->Success.\r");
     EXPECT_FALSE(std::filesystem::exists(dir / "u.sql"));
 
+    // A folder or a missing file: said so, nothing deleted.
+    std::filesystem::create_directory(dir / "d.sql");
+    r = kiroDb("script " + db + " d.sql", dir.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("d.sql is not a file"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "d.sql"));
+    r = kiroDb("script " + db + " none.sql", dir.path());
+    EXPECT_NE(r.out.find("none.sql does not exist"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(dir / "SqlError.Log"));
+
     EXPECT_EQ(kiroDb("compact " + db).status, 0);
-    EXPECT_EQ(kiroDb("query " + db + " \"SELECT count(*) AS n FROM ジャンルマスタ\"").out, "n\n0\n");
+    // The failed script was rolled back as a whole.
+    EXPECT_EQ(kiroDb("query " + db + " \"SELECT count(*) AS n FROM ジャンルマスタ\"").out, "n\n1\n");
 }
 
 TEST(KiroDbCli, SampleIsDeterministicPerSeed)

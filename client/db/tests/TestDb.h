@@ -3,7 +3,9 @@
 #include "client/db/CatalogueDb.h"
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace kiro::db::test {
@@ -38,5 +40,22 @@ struct OpenCatalogue {
         db.openOrThrow(dir / "KIRODB.MDB");
     }
 };
+
+// Starts the kiro-db program with the arguments; returns its process id.
+inline pid_t startKiroDb(std::initializer_list<std::string> args)
+{
+    std::vector<std::string> owned = {"kiro-db"};
+    owned.insert(owned.end(), args.begin(), args.end());
+    pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv;
+        for (auto& a : owned)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(KIRO_BIN_DIR "/kiro-db", argv.data());
+        _exit(127);
+    }
+    return pid;
+}
 
 } // namespace kiro::db::test

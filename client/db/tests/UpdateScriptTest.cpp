@@ -68,8 +68,9 @@ TEST(UpdateScript, StopsAtTheFirstFailureAndLogsTheEngineError)
                                             "INSERT INTO ジャンルマスタ VALUES ('010', '003', 'c');"));
     EXPECT_EQ(RunUpdateScript(script, c.db, log), 1);
     EXPECT_EQ(readAll(log), "Execute SQL#1-->Success.\r\nExecute SQL#2-->Success.\r\nExecute SQL#3-->ERROR.\r\n"
-                            "\tError Code = 1\r\n\tError Message = " + kiro::cp932::fromUtf8("no such table: 無い表") + "\r\n");
-    EXPECT_EQ(count(c.db, "1=1"), 2) << "statements before the failure stay applied";
+                            "\tError Code = 1\r\n\tError Message = " + kiro::cp932::fromUtf8("no such table: 無い表") +
+                            "\r\n\tSQL#1-#2 rolled back.\r\n");
+    EXPECT_EQ(count(c.db, "1=1"), 0) << "the script applies whole or not at all";
     EXPECT_FALSE(std::filesystem::exists(script));
 }
 
@@ -88,10 +89,19 @@ TEST(UpdateScript, DropsAStatementLongerThan4096Bytes)
     // The remainder after the first 4096 bytes ("zzz...');") is statement 2.
     const std::string text = readAll(log);
     EXPECT_EQ(text.rfind("Execute SQL#1-->Success.\r\nExecute SQL#2-->ERROR.\r\n\tError Code = ", 0), 0u) << text;
-    EXPECT_EQ(count(c.db, "1=1"), 1);
+    EXPECT_EQ(count(c.db, "1=1"), 0);
+}
 
+TEST(UpdateScript, AFolderOrAMissingFileIsRefusedAndNothingIsTouched)
+{
+    OpenCatalogue c;
+    const auto log = c.dir / "SqlError.Log";
+    writeFile(log, "earlier log");
+    std::filesystem::create_directory(c.dir / "folder.sql");
+    EXPECT_EQ(RunUpdateScript(c.dir / "folder.sql", c.db, log), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(c.dir / "folder.sql"));
     EXPECT_EQ(RunUpdateScript(c.dir / "missing.sql", c.db, log), 1);
-    EXPECT_EQ(readAll(log), "");
+    EXPECT_EQ(readAll(log), "earlier log");
 }
 
 TEST(UpdateScript, ResolvesTheFolderToken)
@@ -120,6 +130,8 @@ protected:
                                    folder.lexically_relative(c.dir.path()).string());
             if (extractResult == 0 && !scriptToDeliver.empty() && archive.filename() == "UPD40.LZH")
                 writeFile(c.dir / "$KrDBUPD.SQL", kiro::cp932::fromUtf8(scriptToDeliver));
+            else if (extractResult == 0 && archive.filename().string().starts_with("UPD"))
+                writeFile(c.dir / "$KrDBUPD.SQL", kiro::cp932::fromUtf8("UPDATE ジャンルマスタ SET ジャンル名 = ジャンル名;"));
             return extractResult;
         };
         return env;
@@ -175,12 +187,27 @@ TEST_F(PendingUpdatesTest, AFailingScriptLeavesTheUpdatePending)
     scriptToDeliver = "INSERT INTO ジャンルマスタ VALUES ('010', '001', 'a');\r\n"
                       "INSERT INTO ジャンルマスタ VALUES ('010', '002', 'b');\r\n"
                       "INSERT INTO ジャンルマスタ VALUES (oops);\r\n";
+    addUpdate("0045", "D", 0, {{"UPD45.LZH", "%KIRO%"}});
     EXPECT_EQ(ApplyPendingUpdates(c.db, environment()), 1);
     EXPECT_EQ(flag("0040"), "0");
-    EXPECT_EQ(flag("0050"), "0") << "a failure stops the whole run";
+    EXPECT_EQ(flag("0045"), "0") << "later database updates wait behind a failed one";
+    EXPECT_EQ(flag("0050"), "1") << "updates of other kinds go on";
     const std::string log = readAll(c.dir / "SqlError.Log");
     EXPECT_EQ(log.rfind("Execute SQL#1-->Success.\r\nExecute SQL#2-->Success.\r\nExecute SQL#3-->ERROR.\r\n\tError Code = ", 0), 0u);
-    EXPECT_EQ(extracted.size(), 1u);
+    EXPECT_NE(log.find("\tSQL#1-#2 rolled back.\r\n"), std::string::npos);
+    EXPECT_EQ(count(c.db, "1=1"), 0);
+    EXPECT_TRUE(std::filesystem::exists(c.dir / "UPD40.LZH")) << "kept to be tried again";
+    EXPECT_TRUE(std::filesystem::exists(c.dir / "UPD45.LZH"));
+    EXPECT_FALSE(std::filesystem::exists(c.dir / "P.LZH"));
+
+    // The next start, with a corrected script: applied once, not twice.
+    scriptToDeliver = "INSERT INTO ジャンルマスタ VALUES ('010', '001', 'a');\r\n"
+                      "INSERT INTO ジャンルマスタ VALUES ('010', '002', 'b');\r\n";
+    EXPECT_EQ(ApplyPendingUpdates(c.db, environment()), 0);
+    EXPECT_EQ(flag("0040"), "1");
+    EXPECT_EQ(flag("0045"), "1");
+    EXPECT_EQ(count(c.db, "1=1"), 2);
+    EXPECT_FALSE(std::filesystem::exists(c.dir / "UPD40.LZH"));
 }
 
 TEST_F(PendingUpdatesTest, FailuresThatStopTheRun)

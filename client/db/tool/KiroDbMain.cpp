@@ -1,6 +1,7 @@
 // kiro-db: the maintainer's shell over the catalogue database.
 #include "client/db/CatalogueDb.h"
 #include "client/db/Compaction.h"
+#include "client/db/CompactionRecovery.h"
 #include "client/db/DbError.h"
 #include "client/db/PendingUpdates.h"
 #include "client/db/Statements.h"
@@ -24,11 +25,11 @@ using namespace kiro::db;
 
 constexpr int kUsageError = 2;
 
-int usage(const std::string& problem = {})
+int usage(const std::string& problem = {}, std::ostream& to = std::cerr)
 {
     if (!problem.empty())
-        std::cerr << "kiro-db: " << problem << "\n";
-    std::cerr << "usage: kiro-db [--password PWD] COMMAND ...\n"
+        to << "kiro-db: " << problem << "\n";
+    to << "usage: kiro-db [--password PWD] COMMAND ...\n"
                  "  create PATH                              new empty catalogue\n"
                  "  sample PATH [--products N] [--seed S]    new demo catalogue\n"
                  "  query PATH SQL                           run a Jet SELECT, print tab-separated rows\n"
@@ -38,6 +39,24 @@ int usage(const std::string& problem = {})
                  "  apply INSTALL_DIR                        apply the received updates as the client does\n"
                  "                                           at start (catalogue: INSTALL_DIR/sysfile/KIRODB.MDB)\n";
     return kUsageError;
+}
+
+// Every command that opens a catalogue first cleans up after a compaction
+// that was killed, as the client's start-up does.
+void openCatalogue(CatalogueDb& db, const std::string& path)
+{
+    switch (recoverInterruptedCompaction(path, db.password())) {
+    case CompactionRecovery::RestoredBackup:
+        std::cerr << "kiro-db: an interrupted compaction was undone; " << path << " is the backup again\n";
+        break;
+    case CompactionRecovery::Unrecoverable:
+        std::cerr << "kiro-db: an interrupted compaction left neither " << path << " nor " << kCompactBackupName
+                  << " openable; both are left as they are\n";
+        break;
+    default:
+        break;
+    }
+    db.openOrThrow(path);
 }
 
 bool parseNumber(const std::string& text, unsigned long long& out)
@@ -71,7 +90,7 @@ int sample(const std::vector<std::string>& args, const std::string& password)
     const auto start = std::chrono::steady_clock::now();
     CatalogueDb::createFile(args[1], password);
     CatalogueDb db(password);
-    db.openOrThrow(args[1]);
+    openCatalogue(db, args[1]);
     const SampleSummary s = writeSampleCatalogue(db, options);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%d course-10 products, %d course-50 products, %d group rows, %d access points in %.2f s\n",
@@ -82,7 +101,7 @@ int sample(const std::vector<std::string>& args, const std::string& password)
 int query(const std::string& path, const std::string& sql, const std::string& password)
 {
     CatalogueDb db(password);
-    db.openOrThrow(path);
+    openCatalogue(db, path);
     Recordset rs(db);
     rs.open(sql, Recordset::kReadOnly);
     std::string line;
@@ -107,15 +126,22 @@ int query(const std::string& path, const std::string& sql, const std::string& pa
 int exec(const std::string& path, const std::string& sql, const std::string& password)
 {
     CatalogueDb db(password);
-    db.openOrThrow(path);
+    openCatalogue(db, path);
     std::cout << db.execute(sql) << "\n";
     return 0;
 }
 
 int script(const std::string& path, const std::string& scriptFile, const std::string& password)
 {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(scriptFile, ec)) {
+        std::cerr << "kiro-db: " << scriptFile
+                  << (std::filesystem::exists(scriptFile, ec) ? " is not a file" : " does not exist")
+                  << "; nothing was changed\n";
+        return 1;
+    }
     CatalogueDb db(password);
-    db.openOrThrow(path);
+    openCatalogue(db, path);
     if (RunUpdateScript(scriptFile, db) != 0) {
         std::cerr << "kiro-db: the update script failed; see " << kUpdateLogName << "\n";
         return 1;
@@ -126,7 +152,7 @@ int script(const std::string& path, const std::string& scriptFile, const std::st
 int compact(const std::string& path, const std::string& password)
 {
     CatalogueDb db(password);
-    db.openOrThrow(path);
+    openCatalogue(db, path);
     switch (compactWithoutQuestions(db)) {
     case CompactionResult::Compacted:
         return 0;
@@ -168,7 +194,7 @@ int applyUpdates(const std::string& folder, const std::string& password)
         return 1;
     }
     CatalogueDb db(password);
-    db.openOrThrow(*file);
+    openCatalogue(db, file->string());
     const std::vector<std::string> before = pendingUpdates(db);
     if (before.empty()) {
         std::printf("no received updates to apply\n");
@@ -207,6 +233,10 @@ int main(int argc, char** argv)
     }
     if (args.empty())
         return usage();
+    if (args[0] == "--help" || args[0] == "-h") {
+        usage({}, std::cout);
+        return 0;
+    }
     const std::string& command = args[0];
     try {
         if (command == "create" && args.size() == 2)
