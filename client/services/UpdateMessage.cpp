@@ -118,7 +118,7 @@ const std::string& forumMessagePrompt()
     return prompt;
 }
 
-std::vector<UpdateModuleText> parseUpdateMessage(std::string_view captured)
+std::vector<UpdateModuleText> parseUpdateMessage(std::string_view captured, bool cutShort)
 {
     std::vector<UpdateModuleText> modules;
     HostTextLines lines(captured);
@@ -143,8 +143,10 @@ std::vector<UpdateModuleText> parseUpdateMessage(std::string_view captured)
         bool complete = false;
         while (true) {
             if (endOfMessage()) {
-                // The capture ends right after the module's last pair.
-                complete = true;
+                // The capture ends right after the module's last pair, unless
+                // the buffer was full: then a cut address would fetch the
+                // wrong data and further pairs would be missing.
+                complete = promptReached || !lines.atEnd() || !cutShort;
                 break;
             }
             const std::string address(lines.line());

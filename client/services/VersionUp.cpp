@@ -143,7 +143,8 @@ int VersionUp::recordNewUpdates(const std::string& listText)
             m_scripts.takeCapture();
             return -1;
         }
-        const auto modules = parseUpdateMessage(m_scripts.takeCapture());
+        const std::string body = m_scripts.takeCapture();
+        const auto modules = parseUpdateMessage(body, body.size() + 1 >= ForumScripts::kMessageBufferSize);
         const std::string releaseDate = m_context.currentYear4 + "/" + entry.dateTime;
         const bool dateReadable = db::parseDateText(releaseDate).has_value();
         int position = 0;
