@@ -130,8 +130,10 @@ std::vector<UpdateModuleText> parseUpdateMessage(std::string_view captured, bool
         promptReached = lines.afterLine() == forumMessagePrompt();
         lines.next();
     };
+    int position = 0;
     while (!endOfMessage()) {
         UpdateModuleText module;
+        module.position = ++position;
         module.description = cp932::toUtf8(lines.line());
         if (module.description.empty())
             break;

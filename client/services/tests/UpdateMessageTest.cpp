@@ -171,6 +171,16 @@ TEST(UpdateBody, AFullCaptureDropsTheModuleItEndsIn)
     EXPECT_EQ(modules[0].files.size(), 1u);
 }
 
+TEST(UpdateBody, ModulesKeepTheirPositionsInTheMessage)
+{
+    // The first module has no file and is left out; the second is still the
+    // message's module 2 (its archive is "...02.VUM").
+    const auto modules = parseUpdateMessage(kHead + "notes\r\nv1\r\n\r\nsongs\r\nv2\r\n3,12\r\n%KIRO%\r\n\r\n");
+    ASSERT_EQ(modules.size(), 1u);
+    EXPECT_EQ(modules[0].description, "songs");
+    EXPECT_EQ(modules[0].position, 2);
+}
+
 TEST(UpdateAddress, SplitAtTheLastComma)
 {
     const auto address = splitDataAddress("3,12");
