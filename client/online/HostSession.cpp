@@ -266,6 +266,7 @@ int HostSession::Run(bool logoutAfter, const ScriptStep *script, int defaultTime
 {
     if (m_busy)
         return 1; // one run at a time; a nested job must not tear into the running one
+    bool dailyCheckFailed = false;
     m_logoutAfter = logoutAfter;
     m_jobScript = script;
     m_testMode = testMode;
@@ -307,13 +308,16 @@ int HostSession::Run(bool logoutAfter, const ScriptStep *script, int defaultTime
         startScript(script, 1);
     } else if (logoutAfter) {
         dropIdleWarning();
-        if (!runDailyCheck())
-            return 1;
+        const bool checked = runDailyCheck();
         // The update-list job may have lost the line (its own failure hung
         // up): there is nothing left to log out of, and a "bye\r" into a
         // closed port would wait for ever on road 7.
         if (!m_online)
             return 1;
+        // A job that failed with the line still up (a database error) must
+        // not leave the call and the host session open: log out, and still
+        // report the failure.
+        dailyCheckFailed = !checked;
         // The update-list job ran its own runs; this one is the logout again.
         m_logoutAfter = logoutAfter;
         m_jobScript = nullptr;
@@ -335,7 +339,7 @@ int HostSession::Run(bool logoutAfter, const ScriptStep *script, int defaultTime
         m_busy = false;
         m_failed = true;
     }
-    return m_failed ? 1 : 0;
+    return m_failed || dailyCheckFailed ? 1 : 0;
 }
 
 void HostSession::dropIdleWarning()

@@ -118,7 +118,7 @@ const std::string& forumMessagePrompt()
     return prompt;
 }
 
-std::vector<UpdateModuleText> parseUpdateMessage(std::string_view captured)
+std::vector<UpdateModuleText> parseUpdateMessage(std::string_view captured, bool cutShort)
 {
     std::vector<UpdateModuleText> modules;
     HostTextLines lines(captured);
@@ -130,8 +130,10 @@ std::vector<UpdateModuleText> parseUpdateMessage(std::string_view captured)
         promptReached = lines.afterLine() == forumMessagePrompt();
         lines.next();
     };
+    int position = 0;
     while (!endOfMessage()) {
         UpdateModuleText module;
+        module.position = ++position;
         module.description = cp932::toUtf8(lines.line());
         if (module.description.empty())
             break;
@@ -143,8 +145,10 @@ std::vector<UpdateModuleText> parseUpdateMessage(std::string_view captured)
         bool complete = false;
         while (true) {
             if (endOfMessage()) {
-                // The capture ends right after the module's last pair.
-                complete = true;
+                // The capture ends right after the module's last pair, unless
+                // the buffer was full: then a cut address would fetch the
+                // wrong data and further pairs would be missing.
+                complete = promptReached || !lines.atEnd() || !cutShort;
                 break;
             }
             const std::string address(lines.line());

@@ -59,6 +59,7 @@ struct UpdateFileLine {
 };
 
 struct UpdateModuleText {
+    int position = 0; // in the message, from 1, counting modules left out
     std::string description;
     std::string version;
     std::vector<UpdateFileLine> files;
@@ -72,8 +73,10 @@ const std::string& forumMessagePrompt();
 // a description line (empty: the message ends), a version line and pairs of
 // address and folder lines up to an empty address line. A module the text
 // breaks off in, and one without files, is left out: it could never be
-// received whole.
-std::vector<UpdateModuleText> parseUpdateMessage(std::string_view captured);
+// received whole; the modules after it keep their positions. cutShort: the
+// capture filled its buffer, so its last line may be cut off and lines after
+// it lost; the module the text ends in is left out as well.
+std::vector<UpdateModuleText> parseUpdateMessage(std::string_view captured, bool cutShort = false);
 
 // An address split at its last comma into room and data number; nothing
 // when either side is not a number.

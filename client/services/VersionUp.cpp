@@ -143,12 +143,12 @@ int VersionUp::recordNewUpdates(const std::string& listText)
             m_scripts.takeCapture();
             return -1;
         }
-        const auto modules = parseUpdateMessage(m_scripts.takeCapture());
+        const std::string body = m_scripts.takeCapture();
+        const auto modules = parseUpdateMessage(body, body.size() + 1 >= ForumScripts::kMessageBufferSize);
         const std::string releaseDate = m_context.currentYear4 + "/" + entry.dateTime;
         const bool dateReadable = db::parseDateText(releaseDate).has_value();
-        int position = 0;
         for (const UpdateModuleText& module : modules) {
-            const std::string moduleCode = twoDigits(++position);
+            const std::string moduleCode = twoDigits(module.position);
             // A host text must never lead outside the install folder, nor
             // name an address the download script cannot ask for.
             bool usable = true;

@@ -1,8 +1,10 @@
 // check: rebuilds the downloaded flags of the catalogue from the song files
 // of the install folder (the current folder). "--batch" runs without a window.
 #include "client/ui/AppIcon.h"
+#include "common/MessageBoxes.h"
 #include "tools/check/CheckBatch.h"
 #include "tools/check/CheckDialog.h"
+#include "tools/check/CheckTexts.h"
 
 #include <QApplication>
 #include <cstring>
@@ -22,6 +24,16 @@ int main(int argc, char** argv)
             return kiro::check::runBatch(install, std::cout, std::cerr);
         std::cerr << "usage: check [--batch]   (run in the install folder)\n";
         return 2;
+    }
+
+    if (!kiro::displayAvailable()) {
+        // No window can be shown (or messages are wanted on the console):
+        // the dialog's question is asked there, and the rebuild runs as the
+        // batch one does rather than waiting on a box nobody sees.
+        if (kiro::askOnConsole(std::cerr, std::cin, kiro::check::kCaption, kiro::check::kIntroText,
+                               kiro::check::kRunButton, kiro::check::kCancelButton) != kiro::ButtonAnswer::First)
+            return 0;
+        return kiro::check::runBatch(install, std::cout, std::cerr);
     }
 
     QApplication application(argc, argv);

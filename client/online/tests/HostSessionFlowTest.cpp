@@ -289,4 +289,22 @@ TEST_F(HostSessionFlowTest, LogoutAfterTheDailyCheckLostTheLineFailsAtOnce)
     EXPECT_FALSE(told("タイムアウトエラーです。")) << "a logout was tried on the closed line";
 }
 
+// The daily check's update-list job fails on the database while the line
+// is still up: the logout must still end the host session and the call.
+TEST_F(HostSessionFlowTest, LogoutAfterADailyCheckThatFailedOnlineStillLogsOut)
+{
+    const ScriptStep nothing[] = {{}};
+    ASSERT_EQ(session->Run(false, nothing, 30, false), 0);
+    DailyCheckHooks hooks;
+    hooks.lastLookVup = [] { return std::string("00/01/01"); };
+    hooks.today = [] { return std::string("99/12/31"); };
+    hooks.fetchUpdateList = [] { return -1; };
+    session->setDailyCheck(hooks);
+    EXPECT_EQ(session->Run(true, nullptr, 30, false), 1) << "the check's failure is still reported";
+    EXPECT_TRUE(line.wrote("bye\r"));
+    EXPECT_FALSE(session->IsOnline());
+    EXPECT_FALSE(port->IsConnected());
+    EXPECT_FALSE(session->busy());
+}
+
 } // namespace

@@ -154,6 +154,33 @@ TEST(UpdateBody, ABodyThatBreaksOffIsNotReadPastItsEnd)
     EXPECT_TRUE(parseUpdateMessage(kHead + "one\r\nv1\r\n\r\n\r\n").empty());
 }
 
+TEST(UpdateBody, AFullCaptureDropsTheModuleItEndsIn)
+{
+    // The buffer filled up inside "3,13": the address read as "3,1" must not
+    // be recorded, nor the module with only its first pair.
+    const std::string full = kHead + "one\r\nv1\r\n3,12\r\n%KIRO%\r\n\r\ntwo\r\nv2\r\n3,12\r\n%KIRO%\r\n3,1";
+    auto modules = parseUpdateMessage(full, true);
+    ASSERT_EQ(modules.size(), 1u);
+    EXPECT_EQ(modules[0].description, "one");
+    // Cut inside a folder line, or right after a pair's folder line.
+    EXPECT_EQ(parseUpdateMessage(kHead + "one\r\nv1\r\n3,12\r\n%KI", true).size(), 0u);
+    EXPECT_EQ(parseUpdateMessage(kHead + "one\r\nv1\r\n3,12\r\n%KIRO%\r\n", true).size(), 0u);
+    // A module closed by its empty address line before the cut stays whole.
+    modules = parseUpdateMessage(kHead + "one\r\nv1\r\n3,12\r\n%KIRO%\r\n\r\ntw", true);
+    ASSERT_EQ(modules.size(), 1u);
+    EXPECT_EQ(modules[0].files.size(), 1u);
+}
+
+TEST(UpdateBody, ModulesKeepTheirPositionsInTheMessage)
+{
+    // The first module has no file and is left out; the second is still the
+    // message's module 2 (its archive is "...02.VUM").
+    const auto modules = parseUpdateMessage(kHead + "notes\r\nv1\r\n\r\nsongs\r\nv2\r\n3,12\r\n%KIRO%\r\n\r\n");
+    ASSERT_EQ(modules.size(), 1u);
+    EXPECT_EQ(modules[0].description, "songs");
+    EXPECT_EQ(modules[0].position, 2);
+}
+
 TEST(UpdateAddress, SplitAtTheLastComma)
 {
     const auto address = splitDataAddress("3,12");

@@ -292,6 +292,27 @@ TEST(CheckDialog, RunsThenClosesOnTheSecondPress)
     EXPECT_EQ(install.flags(), (std::map<std::string, int>{{"A1", 1}}));
 }
 
+// Without a display the dialog's question is asked on the console; nothing
+// may wait for a window nobody can see.
+TEST(CheckProgram, WithoutADisplayAsksOnTheConsole)
+{
+    Install install("console");
+    install.catalogue({{"010", "A1", "KR00001", 0, 0, ""}, {"010", "A2", "KR00002", 1, 0, ""}});
+    install.files("karaoke", {"KR00001.mid", "KR00001.krd"});
+    const std::string cd = "cd '" + install.root.string() + "' && ";
+    const std::string program = "KIRO_MESSAGES=stderr timeout 60 '" KIRO_BIN_DIR "/check'";
+
+    ShellOutcome declined = runShell(cd + program + " </dev/null 2>&1");
+    EXPECT_EQ(declined.status, 0);
+    EXPECT_NE(declined.output.find(kIntroText), std::string::npos) << declined.output;
+    EXPECT_EQ(install.flags(), (std::map<std::string, int>{{"A1", 0}, {"A2", 1}}));
+
+    ShellOutcome accepted = runShell(cd + "echo y | " + program + " 2>/dev/null");
+    EXPECT_EQ(accepted.status, 0);
+    EXPECT_EQ(accepted.output, std::string(kDoneText) + "\n");
+    EXPECT_EQ(install.flags(), (std::map<std::string, int>{{"A1", 1}, {"A2", 0}}));
+}
+
 TEST(CheckProgram, BatchRunsInTheCurrentFolder)
 {
     Install install("batch");
