@@ -128,6 +128,9 @@ TEST(BulkReceiveEndToEnd, EverythingOnDiskConnectsForTheMailOnlyAndReportsNothin
     const LinkResult r = rig.receive();
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_TRUE(r.has("downloaded 0 cancelled 0")) << r.output;
+    // Scripts take the counts from the last line.
+    EXPECT_EQ(r.output.substr(r.output.rfind('\n', r.output.size() - 2) + 1), "downloaded 0 cancelled 0\n")
+        << r.output;
     EXPECT_FALSE(r.has("[message]")) << r.output;
     EXPECT_TRUE(r.has("ログアウト完了。")) << r.output;
     EXPECT_FALSE(rig.hostLog().find("served") != std::string::npos);
