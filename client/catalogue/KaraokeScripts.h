@@ -13,8 +13,8 @@ namespace kiro::catalogue {
 inline constexpr const char *kKaraokeGoWord = "KIROKARA";
 
 // The two host scripts of a product download: KaraokeSelectScript walks the
-// karaoke area to the product's item (its last outcome: 1 the item is
-// there, 2 or 3 the product is not ready), KaraokeDownloadScript asks for
+// karaoke area to the product's item (its last outcome: see
+// kItemReadyOutcome), KaraokeDownloadScript asks for
 // the file and receives it with B Plus into the mail folder. Their commands
 // are the menu, item, file and folder buffers filled before each run;
 // prompts are code page 932 bytes.
@@ -23,6 +23,9 @@ public:
     static constexpr std::size_t kNumberSize = 8;
     static constexpr std::size_t kFileSize = 64;
     static constexpr std::size_t kFolderSize = 4096;
+    // LastOutcome after a KaraokeSelectScript run that went through: the item
+    // is there; above it the product is not ready (outcome 1 is the time-out).
+    static constexpr int kItemReadyOutcome = 2;
 
     KaraokeScripts();
     KaraokeScripts(const KaraokeScripts &) = delete;
