@@ -68,7 +68,12 @@ void KaraokeScripts::setAddress(const DataAddress &address)
 
 bool KaraokeScripts::setFileName(const std::string &name)
 {
-    const std::string bytes = cp932::fromUtf8(name) + "\r";
+    // A character code page 932 lacks would go out as '?' and ask the host
+    // for another file.
+    const auto converted = cp932::tryFromUtf8(name);
+    if (!converted)
+        return false;
+    const std::string bytes = *converted + "\r";
     if (bytes.size() >= sizeof m_file || bytes.find_first_of(std::string("\r\n\0", 3)) != bytes.size() - 1)
         return false;
     std::memcpy(m_file, bytes.c_str(), bytes.size() + 1);

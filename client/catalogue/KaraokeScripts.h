@@ -36,8 +36,8 @@ public:
 
     void setAddress(const DataAddress &address);
     // The name to ask the host for (UTF-8, sent in code page 932). False when
-    // it does not fit the buffer or holds a line break; the buffer is then
-    // left as it was.
+    // it does not fit the buffer, holds a line break or a character code page
+    // 932 lacks; the buffer is then left as it was.
     bool setFileName(const std::string &name);
     bool setFolder(const std::filesystem::path &folder);
 

@@ -62,9 +62,12 @@ bool MailScripts::fill(const std::string &fileName, const std::filesystem::path 
     std::string folder = mailFolder.string();
     if (folder.empty() || folder.back() != '/')
         folder.push_back('/');
-    return put(m_fileCommand, kFieldSize, cp932::fromUtf8(fileName), "\r") &&
-           put(m_recipientCommand, kFieldSize, cp932::fromUtf8(recipientId), "\r") &&
-           put(m_folderCommand, kFolderSize, folder);
+    // A character code page 932 lacks would go out as '?': another file, or
+    // someone else's mailbox.
+    const auto file = cp932::tryFromUtf8(fileName);
+    const auto recipient = cp932::tryFromUtf8(recipientId);
+    return file && recipient && put(m_fileCommand, kFieldSize, *file, "\r") &&
+           put(m_recipientCommand, kFieldSize, *recipient, "\r") && put(m_folderCommand, kFolderSize, folder);
 }
 
 } // namespace kiro::services
