@@ -105,6 +105,14 @@ TEST(KaraokeArea, WalksToAnItemAndStartsItsDownload)
     const auto after = a.service->transferEnded(true, 7);
     EXPECT_EQ(after.text, "\r\n" + sj("＞"));
     EXPECT_EQ(after.log, "served KR00001 (7 bytes)");
+
+    // A transfer that breaks off is answered as aborted, never as done.
+    expectOnePromptAtEnd(a.send("1\r"), "：");
+    expectOnePromptAtEnd(a.send("2\r"), "：");
+    ASSERT_TRUE(a.input("kr00001\r").transfer);
+    const auto broken = a.service->transferEnded(false, 3);
+    EXPECT_EQ(broken.text, "\r\n" + sj("◆アボートリクエスト◆") + "\r\n" + sj("＞"));
+    EXPECT_EQ(broken.log, "failed to serve KR00001");
 }
 
 TEST(KaraokeArea, NotReadyUnknownAndWrongNames)
