@@ -76,7 +76,7 @@ BulkReceive::Fetch BulkReceive::fetch(const std::string &downloadName, const std
     m_scripts.setAddress(*parsed);
     if (m_session.Run(false, m_scripts.KaraokeSelectScript(), kTimeOutTicks, false) != 0)
         return Fetch::Failed;
-    if (m_session.LastOutcome() >= 2)
+    if (m_session.LastOutcome() > KaraokeScripts::kItemReadyOutcome)
         return Fetch::NotReady;
     if (m_session.Run(false, m_scripts.KaraokeDownloadScript(), kTimeOutTicks, false) != 0)
         return Fetch::Failed;

@@ -18,6 +18,12 @@ constexpr const char *kNotReady = "指定された商品は、準備中につき
 constexpr const char *kListed = "一覧取得完了。";
 constexpr const char *kDownloadEnd = "ダウンロード終了";
 
+constexpr std::uint32_t kTimed = kStepSend | online::kStepTimeOut;
+// A host that stops answering (or answers what no outcome expects) ends the
+// run after the time-out instead of leaving the job waiting for ever. It
+// must stand first: the engine reports a time-out as outcome 0.
+const StepOutcome kTimedOut{online::kTimeOutPrompt, 1, "タイムアウトエラーです。"};
+
 StepOutcome goOn(const std::string &prompt, const char *status = nullptr) { return {prompt.c_str(), 0, status}; }
 StepOutcome fail(const std::string &prompt, const char *status) { return {prompt.c_str(), 1, status}; }
 
@@ -33,19 +39,21 @@ KaraokeScripts::KaraokeScripts()
       m_recoveryError(cp932::fromUtf8("◆クラッシュリカバリーエラー◆"))
 {
     static const std::string kAsciiPrompt = ">";
-    m_select[0] = {kStepSend, m_goCommand.c_str(), 0,
-                   {goOn(m_prompt, m_moved.c_str()), fail(m_cardOnly, "ご使用のIDではご利用できません。終了します。"),
+    m_select[0] = {kTimed, m_goCommand.c_str(), 0,
+                   {kTimedOut, goOn(m_prompt, m_moved.c_str()),
+                    fail(m_cardOnly, "ご使用のIDではご利用できません。終了します。"),
                     fail(m_registering, "このサービスはニフティ正式登録完了後にご利用頂けます。")}};
-    m_select[1] = {kStepSend, m_menu, 0, {goOn(m_prompt)}};
-    m_select[2] = {kStepSend, "SET PAGE ON\r", 0, {goOn(m_prompt)}};
-    m_select[3] = {kStepSend, "SET LINE 25\r", 0, {goOn(m_prompt)}};
-    m_select[4] = {kStepSend, "1\r", 0, {goOn(m_prompt, kListed), goOn(kAsciiPrompt, kListed)}};
-    m_select[5] = {kStepSend, "SET PAGE OFF\r", 0, {goOn(m_prompt), goOn(kAsciiPrompt)}};
-    m_select[6] = {kStepSend, m_item, 0, {goOn(m_prompt), goOn(m_noData, kNotReady), goOn(m_enterNumber, kNotReady)}};
+    m_select[1] = {kTimed, m_menu, 0, {kTimedOut, goOn(m_prompt)}};
+    m_select[2] = {kTimed, "SET PAGE ON\r", 0, {kTimedOut, goOn(m_prompt)}};
+    m_select[3] = {kTimed, "SET LINE 25\r", 0, {kTimedOut, goOn(m_prompt)}};
+    m_select[4] = {kTimed, "1\r", 0, {kTimedOut, goOn(m_prompt, kListed), goOn(kAsciiPrompt, kListed)}};
+    m_select[5] = {kTimed, "SET PAGE OFF\r", 0, {kTimedOut, goOn(m_prompt), goOn(kAsciiPrompt)}};
+    m_select[6] = {kTimed, m_item, 0,
+                   {kTimedOut, goOn(m_prompt), goOn(m_noData, kNotReady), goOn(m_enterNumber, kNotReady)}};
 
-    m_download[0] = {kStepSend, "1\r", 0, {goOn(m_colon)}};
-    m_download[1] = {kStepSend, "2\r", 0, {goOn(m_colon)}};
-    m_download[2] = {kStepSend, m_file, 0, {goOn(m_downloadStart, "ダウンロード開始。")}};
+    m_download[0] = {kTimed, "1\r", 0, {kTimedOut, goOn(m_colon)}};
+    m_download[1] = {kTimed, "2\r", 0, {kTimedOut, goOn(m_colon)}};
+    m_download[2] = {kTimed, m_file, 0, {kTimedOut, goOn(m_downloadStart, "ダウンロード開始。")}};
     m_download[3] = {kStepTransfer, m_folder, 1,
                      {goOn(m_prompt, kDownloadEnd), goOn(kAsciiPrompt, kDownloadEnd),
                       {m_abort.c_str(), 2, "転送中止..."}, fail(m_recoveryError, "クラッシュリカバリーエラー")}};
@@ -60,7 +68,12 @@ void KaraokeScripts::setAddress(const DataAddress &address)
 
 bool KaraokeScripts::setFileName(const std::string &name)
 {
-    const std::string bytes = cp932::fromUtf8(name) + "\r";
+    // A character code page 932 lacks would go out as '?' and ask the host
+    // for another file.
+    const auto converted = cp932::tryFromUtf8(name);
+    if (!converted)
+        return false;
+    const std::string bytes = *converted + "\r";
     if (bytes.size() >= sizeof m_file || bytes.find_first_of(std::string("\r\n\0", 3)) != bytes.size() - 1)
         return false;
     std::memcpy(m_file, bytes.c_str(), bytes.size() + 1);

@@ -13,8 +13,8 @@ namespace kiro::catalogue {
 inline constexpr const char *kKaraokeGoWord = "KIROKARA";
 
 // The two host scripts of a product download: KaraokeSelectScript walks the
-// karaoke area to the product's item (its last outcome: 1 the item is
-// there, 2 or 3 the product is not ready), KaraokeDownloadScript asks for
+// karaoke area to the product's item (its last outcome: see
+// kItemReadyOutcome), KaraokeDownloadScript asks for
 // the file and receives it with B Plus into the mail folder. Their commands
 // are the menu, item, file and folder buffers filled before each run;
 // prompts are code page 932 bytes.
@@ -23,6 +23,9 @@ public:
     static constexpr std::size_t kNumberSize = 8;
     static constexpr std::size_t kFileSize = 64;
     static constexpr std::size_t kFolderSize = 4096;
+    // LastOutcome after a KaraokeSelectScript run that went through: the item
+    // is there; above it the product is not ready (outcome 1 is the time-out).
+    static constexpr int kItemReadyOutcome = 2;
 
     KaraokeScripts();
     KaraokeScripts(const KaraokeScripts &) = delete;
@@ -33,8 +36,8 @@ public:
 
     void setAddress(const DataAddress &address);
     // The name to ask the host for (UTF-8, sent in code page 932). False when
-    // it does not fit the buffer or holds a line break; the buffer is then
-    // left as it was.
+    // it does not fit the buffer, holds a line break or a character code page
+    // 932 lacks; the buffer is then left as it was.
     bool setFileName(const std::string &name);
     bool setFolder(const std::filesystem::path &folder);
 

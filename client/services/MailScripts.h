@@ -21,8 +21,9 @@ public:
     MailScripts(const MailScripts &) = delete;
     MailScripts &operator=(const MailScripts &) = delete;
 
-    // Outcome 1 of the enter script: the host waits for the upload; 2: the
-    // member may not send mail yet.
+    // LastOutcome of the enter script when the host waits for the upload
+    // (the next one: the member may not send mail yet; 1 is the time-out).
+    static constexpr int kUploadReadyOutcome = 2;
     const online::ScriptStep *MailEnterScript() const { return m_enter.data(); }
     const online::ScriptStep *MailUploadScript() const { return m_upload.data(); }
 

@@ -69,7 +69,8 @@ int SendUserInfoMail(online::HostSession &session, app::ClientSettings &settings
     }
 
     int result = 0;
-    if (session.Run(false, scripts.MailEnterScript(), kTimeOutTicks, false) == 0 && session.LastOutcome() == 1)
+    if (session.Run(false, scripts.MailEnterScript(), kTimeOutTicks, false) == 0 &&
+        session.LastOutcome() == MailScripts::kUploadReadyOutcome)
         result = session.Run(true, scripts.MailUploadScript(), kTimeOutTicks, false) == 0 ? 1 : 0;
     std::filesystem::remove(file, ec);
     return result;

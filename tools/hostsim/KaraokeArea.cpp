@@ -125,7 +125,10 @@ AreaReply KaraokeArea::transferEnded(bool success, std::int64_t bytes)
 {
     std::error_code ec;
     const auto size = std::filesystem::file_size(m_file, ec);
-    AreaReply reply{"\r\n" + prompt(), {}, {}};
+    // The caller reads the answer after a transfer as its outcome: a transfer
+    // that broke off must not look like a finished download.
+    const std::string broken = success ? std::string() : sj("◆アボートリクエスト◆") + "\r\n";
+    AreaReply reply{"\r\n" + broken + prompt(), {}, {}};
     reply.log = success ? "served " + m_served + " (" + std::to_string(ec ? bytes : static_cast<std::int64_t>(size)) + " bytes)"
                         : "failed to serve " + m_served;
     return reply;

@@ -6,22 +6,44 @@
 
 #include <sqlite3.h>
 
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
+#include <string_view>
 #include <vector>
 
 namespace kiro::hostsim {
 
 namespace {
 
+// A number between blanks; one that does not fit an int is refused rather
+// than wrapped, so that a damaged row cannot take another product's place.
+std::optional<int> addressNumber(std::string_view part)
+{
+    while (!part.empty() && (part.front() == ' ' || part.front() == '\t'))
+        part.remove_prefix(1);
+    while (!part.empty() && (part.back() == ' ' || part.back() == '\t'))
+        part.remove_suffix(1);
+    int value = 0;
+    const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
+    if (part.empty() || ec != std::errc() || end != part.data() + part.size() || value < 0)
+        return std::nullopt;
+    return value;
+}
+
 std::optional<std::pair<int, int>> address(const char *text)
 {
-    int menu = 0, item = 0;
-    char rest = 0;
-    if (text == nullptr || std::sscanf(text, " %d , %d %c", &menu, &item, &rest) != 2 || menu < 0 || item < 0)
+    if (text == nullptr)
         return std::nullopt;
-    return std::make_pair(menu, item);
+    const std::string_view all(text);
+    const auto comma = all.find(',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    const auto menu = addressNumber(all.substr(0, comma));
+    const auto item = addressNumber(all.substr(comma + 1));
+    if (!menu || !item)
+        return std::nullopt;
+    return std::make_pair(*menu, *item);
 }
 
 const char *column(sqlite3_stmt *st, int i)

@@ -55,7 +55,8 @@ constexpr int kDefaultTimeOutTicks = 30;
 
 // The bulk receive of the install folder's reservations, as the play
 // button runs it.
-int receive(online::HostSession &session, app::Prompt &prompt, app::ClientSettings &settings, int course)
+int receive(online::HostSession &session, app::Prompt &prompt, app::ClientSettings &settings, int course,
+            std::string &summary)
 {
     app::AppFolders folders = app::AppFolders::fromCurrentDirectory();
     folders.recordCurrentYear();
@@ -69,7 +70,7 @@ int receive(online::HostSession &session, app::Prompt &prompt, app::ClientSettin
     job.setStatusSink([](const std::string &text) { std::printf("[receive] %s\n", text.c_str()); });
     job.setSettingsSaver([&settings] { app::SaveSettings(settings); });
     const catalogue::ReceiveButtonResult result = catalogue::PlayButtonReceive(job, prompt, db, course);
-    std::printf("downloaded %d cancelled %d\n", result.downloaded, result.cancelled);
+    summary = "downloaded " + std::to_string(result.downloaded) + " cancelled " + std::to_string(result.cancelled);
     return result.error ? 1 : 0;
 }
 
@@ -175,6 +176,8 @@ int main(int argc, char **argv)
         });
 
     int result = 1;
+    // Scripts read the receive's counts from the last line of the output.
+    std::string receiveSummary;
     if (options.command == "versionup") {
         result = versionUp->RunVersionUpJob();
         for (const std::string &update : versionUp->recordedUpdates())
@@ -187,7 +190,7 @@ int main(int argc, char **argv)
         std::printf("%s\n", answered ? "modem answered" : "modem did not answer");
         result = answered ? 0 : 1;
     } else if (options.command == "receive") {
-        result = receive(session, prompt, settings, options.course);
+        result = receive(session, prompt, settings, options.course, receiveSummary);
     } else {
         static const online::ScriptStep kNothing[1] = {{}};
         const online::ScriptStep *script = job ? job->steps() : kNothing;
@@ -209,5 +212,7 @@ int main(int argc, char **argv)
     transfers.join();
     std::printf("result: %s\n", result == 0 ? "success" : "failure");
     port.Shutdown();
+    if (!receiveSummary.empty())
+        std::printf("%s\n", receiveSummary.c_str());
     return result;
 }

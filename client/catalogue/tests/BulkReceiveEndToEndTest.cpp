@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <ctime>
 #include <fstream>
 
@@ -128,6 +129,9 @@ TEST(BulkReceiveEndToEnd, EverythingOnDiskConnectsForTheMailOnlyAndReportsNothin
     const LinkResult r = rig.receive();
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_TRUE(r.has("downloaded 0 cancelled 0")) << r.output;
+    // Scripts take the counts from the last line.
+    EXPECT_EQ(r.output.substr(r.output.rfind('\n', r.output.size() - 2) + 1), "downloaded 0 cancelled 0\n")
+        << r.output;
     EXPECT_FALSE(r.has("[message]")) << r.output;
     EXPECT_TRUE(r.has("ログアウト完了。")) << r.output;
     EXPECT_FALSE(rig.hostLog().find("served") != std::string::npos);
@@ -213,6 +217,25 @@ TEST(BulkReceiveEndToEnd, RefusedAreaEndsTheLoopWithTheEnginesMessage)
     // No second call just for the mail after a failure.
     EXPECT_EQ(rig.hostLog().find("[#2]"), std::string::npos);
     EXPECT_EQ(rig.link.settings.MailToUserInfo, 0);
+}
+
+TEST(BulkReceiveEndToEnd, HostAnsweringWhatNoStepExpectsTimesOutInsteadOfHanging)
+{
+    ReceiveRig rig;
+    // The header address leads to another product's item: the host does not
+    // know the name "HEADER.BIN" there and answers only with its prompt.
+    rig.damagedArchive("KR00002");
+    rig.product("K000001", "KR00001.KRD", "1,1", "1,2");
+    rig.product("K000002", "KR00002.KRD", "1,2", "2,2");
+    rig.reserve("K000001", 1, 1);
+    const auto started = std::chrono::steady_clock::now();
+    const LinkResult r = rig.receive();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60)) << r.output;
+    EXPECT_EQ(r.exitCode, 1) << r.output;
+    EXPECT_TRUE(r.has("タイムアウトエラーです。")) << r.output;
+    EXPECT_EQ(rig.downloaded("K000001"), 0);
+    EXPECT_TRUE(rig.reserved("K000001"));
+    EXPECT_FALSE(fs::exists(rig.mail() / "HEADER.BIN"));
 }
 
 TEST(BulkReceiveEndToEnd, ArchiveThatFailsToExtractStaysReserved)

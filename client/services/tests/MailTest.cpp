@@ -77,4 +77,5 @@ TEST(MailScripts, BuffersRefuseWhatDoesNotFit)
 
     EXPECT_FALSE(scripts.fill("W9810001.TXT", "/inst/MAIL", std::string(200, 'Q')));
     EXPECT_FALSE(scripts.fill("W9810001.TXT", "/inst/MAIL", "QRT\r04521"));
+    EXPECT_FALSE(scripts.fill("W9810001.TXT", "/inst/MAIL", "QRT\xF0\x9F\x8E\xA4"));
 }

@@ -105,6 +105,14 @@ TEST(KaraokeArea, WalksToAnItemAndStartsItsDownload)
     const auto after = a.service->transferEnded(true, 7);
     EXPECT_EQ(after.text, "\r\n" + sj("＞"));
     EXPECT_EQ(after.log, "served KR00001 (7 bytes)");
+
+    // A transfer that breaks off is answered as aborted, never as done.
+    expectOnePromptAtEnd(a.send("1\r"), "：");
+    expectOnePromptAtEnd(a.send("2\r"), "：");
+    ASSERT_TRUE(a.input("kr00001\r").transfer);
+    const auto broken = a.service->transferEnded(false, 3);
+    EXPECT_EQ(broken.text, "\r\n" + sj("◆アボートリクエスト◆") + "\r\n" + sj("＞"));
+    EXPECT_EQ(broken.log, "failed to serve KR00001");
 }
 
 TEST(KaraokeArea, NotReadyUnknownAndWrongNames)
@@ -226,6 +234,9 @@ TEST(KaraokeCatalogue, LoadsAddressesFromTheCatalogueAndChecksOptions)
         // A header address that meets another product's archive address loses.
         db.execute("INSERT INTO 商品マスタ (コースコード, 商品コード, ファイル名, データアドレス１, データアドレス２) "
                    "VALUES ('010', 'K2', 'KR00002.KRD', '40,1', 'x,y')");
+        // Numbers too large for the host are refused, not wrapped onto 12,1.
+        db.execute("INSERT INTO 商品マスタ (コースコード, 商品コード, ファイル名, データアドレス１, データアドレス２) "
+                   "VALUES ('010', 'K3', 'KR00003.KRD', '4294967308,1', '12,+1')");
     }
     HostConfig config;
     ASSERT_FALSE(parseArguments({"--catalogue", file.string(), "--unapproved", "abc01234"}, config));
@@ -239,6 +250,7 @@ TEST(KaraokeCatalogue, LoadsAddressesFromTheCatalogueAndChecksOptions)
     EXPECT_FALSE(item->header);
     ASSERT_NE(config.karaoke->find(40, 1), nullptr);
     EXPECT_EQ(config.karaoke->find(40, 1)->code, "K2");
+    EXPECT_EQ(config.karaoke->find(12, 1), nullptr);
 
     HostConfig wrong;
     EXPECT_TRUE(parseArguments({"--karaoke-refuse", "sometimes"}, wrong));
