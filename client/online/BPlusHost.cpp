@@ -275,6 +275,8 @@ BPlusHostResult BPlusHost::receiveFile(const std::filesystem::path& path, const 
         } else if (p.type() == 'T' && sub == 'C') {
             file.close();
             m_protocol.sendAck();
+            // Answer the client's ENQ should that acknowledgement be lost.
+            m_protocol.linger(std::chrono::seconds(3));
             result.success = static_cast<bool>(file);
             result.message = result.success ? "Transfer complete" : "Error during close";
             return finish(result);

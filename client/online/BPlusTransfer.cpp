@@ -13,6 +13,8 @@ using bplus::Protocol;
 namespace {
 
 constexpr std::uint8_t kNul = 0x00;
+// How long the last acknowledgement is kept ready for the host's ENQ.
+constexpr std::chrono::milliseconds kLinger{3000};
 
 std::string decimal(std::int64_t value) { return std::to_string(value); }
 
@@ -199,6 +201,10 @@ BPlusTransfer::Next BPlusTransfer::agreeParameters(const Packet& packet)
     if (s != Protocol::SendStatus::Ok) {
         if (s == Protocol::SendStatus::PeerFailed)
             status("Failure Packet received...aborting");
+        else if (s == Protocol::SendStatus::Aborted)
+            fail("Aborting download per your request", "AAborted by user");
+        else
+            status("Transfer failure");
         return Next::Finished;
     }
     m_protocol.applyAgreement(bplus::agree(own, peer));
@@ -309,7 +315,13 @@ void BPlusTransfer::download(const std::filesystem::path& path)
         }
         const Protocol::SendStatus s =
             m_protocol.sendPacket("Tr" + decimal(length) + " " + decimal(crc) + " ");
-        if (s != Protocol::SendStatus::Ok || m_protocol.flush() != Protocol::SendStatus::Ok) {
+        const Protocol::SendStatus flushed = s == Protocol::SendStatus::Ok ? m_protocol.flush() : s;
+        if (flushed == Protocol::SendStatus::Aborted) {
+            fail("Aborting download per your request", "AAborted by user");
+            status("File retained.");
+            return;
+        }
+        if (flushed != Protocol::SendStatus::Ok) {
             status(m_protocol.peerFailure().empty() ? "Download failure" : "Failure Packet received...aborting");
             status("File retained.");
             return;
@@ -357,6 +369,10 @@ void BPlusTransfer::download(const std::filesystem::path& path)
             m_protocol.sendAck();
             m_outcome.success = true;
             reportProgress(0);
+            // If that acknowledgement is lost the host asks again with ENQ;
+            // its next text ends the wait and goes back to the line.
+            if (const std::optional<std::uint8_t> text = m_protocol.linger(kLinger))
+                m_line.giveBack(*text);
             return;
         } else if (type == 'T' && sub == 'I') {
             m_protocol.sendAck();
@@ -394,6 +410,14 @@ void BPlusTransfer::download(const std::filesystem::path& path)
     m_protocol.reportStatus("File retained.");
 }
 
+void BPlusTransfer::uploadFailed(Protocol::SendStatus s)
+{
+    if (s == Protocol::SendStatus::Aborted)
+        fail("Aborting the upload per your request", "AAborted by user");
+    else
+        status(s == Protocol::SendStatus::PeerFailed ? "Failure Packet received...aborting" : "Upload failure");
+}
+
 void BPlusTransfer::upload(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -427,7 +451,7 @@ void BPlusTransfer::upload(const std::filesystem::path& path)
         packet.resize(1 + static_cast<std::size_t>(n));
         const Protocol::SendStatus s = m_protocol.sendPacket(packet);
         if (s != Protocol::SendStatus::Ok) {
-            status(s == Protocol::SendStatus::PeerFailed ? "Failure Packet received...aborting" : "Upload failure");
+            uploadFailed(s);
             return;
         }
         m_outcome.bytesInFile += n;
@@ -438,7 +462,7 @@ void BPlusTransfer::upload(const std::filesystem::path& path)
     if (s == Protocol::SendStatus::Ok)
         s = m_protocol.flush();
     if (s != Protocol::SendStatus::Ok) {
-        status(s == Protocol::SendStatus::PeerFailed ? "Failure Packet received...aborting" : "Upload failure");
+        uploadFailed(s);
         return;
     }
     status("*** Transfer Complete ***");

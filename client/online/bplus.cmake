@@ -17,6 +17,7 @@ kiro_add_gtest(kiro_bplus_tests
     ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusCodecTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusTransferTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusPacketReaderTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusLineFaultTest.cpp
   LIBS kiro_online
   TIMEOUT 600)
 
