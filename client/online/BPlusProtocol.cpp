@@ -222,7 +222,9 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
         if (waiting && m_line.abortRequested() && !m_failureSent)
             return ReadStatus::Aborted;
         // The user's abort also ends a packet that stalled half-way.
-        const BPlusLine::Read r = readRaw(b, !m_failureSent);
+        const BPlusLine::Read r =
+            waiting ? readRaw(b, !m_failureSent)
+                    : readFor(b, std::min(timeout(), m_timeouts.withinPacket), !m_failureSent);
         if (r == BPlusLine::Read::Interrupted) {
             if (m_line.transferModeEnded() || m_peerSilent)
                 return ReadStatus::Ended;
@@ -565,6 +567,8 @@ Protocol::SendStatus Protocol::collectAck()
                 ++m_counters.waits;
             } else if (b == DLE) {
                 afterDle = true;  // the digit of the first acknowledgement was lost
+            } else {
+                needResync = true;  // a damaged acknowledgement: ask again now
             }
         } else if (b == DLE) {
             afterDle = true;
@@ -614,6 +618,9 @@ Protocol::SendStatus Protocol::collectAck()
             reportNumber(BPlusReportCode::SendErrors, m_counters.sendErrors);
             if (++errors > (m_failureSent ? kMaxErrorsAfterFailure : kMaxErrors))
                 return SendStatus::Failed;
+            // The acknowledgement we wait for may have been the damaged one:
+            // resynchronise now rather than after a whole time-out.
+            resyncAgain = true;
             break;
         }
     }

@@ -29,6 +29,9 @@ struct Timeouts {
     // this bounds the whole wait for its acknowledgement.
     std::chrono::milliseconds afterFailure{10000};
     std::chrono::milliseconds silence{45000};
+    // A packet's bytes come in one burst: a gap this long inside one means
+    // its tail was lost, and a NAK now saves the sender's whole time-out.
+    std::chrono::milliseconds withinPacket{3000};
 };
 
 struct Packet {

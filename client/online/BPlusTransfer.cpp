@@ -13,8 +13,6 @@ using bplus::Protocol;
 namespace {
 
 constexpr std::uint8_t kNul = 0x00;
-// How long the last acknowledgement is kept ready for the host's ENQ.
-constexpr std::chrono::milliseconds kLinger{3000};
 
 std::string decimal(std::int64_t value) { return std::to_string(value); }
 
@@ -153,7 +151,8 @@ BPlusOutcome BPlusTransfer::run(const std::string& parameterText)
         escSeen = b == bplus::ESC;
     }
     m_outcome.counters = m_protocol.counters();
-    m_outcome.elapsedMs = (m_line.now() - m_startTime).count();
+    if (!m_outcome.success || m_outcome.elapsedMs == 0)
+        m_outcome.elapsedMs = (m_line.now() - m_startTime).count();
     m_line.endTransferMode();
     return m_outcome;
 }
@@ -369,9 +368,12 @@ void BPlusTransfer::download(const std::filesystem::path& path)
             m_protocol.sendAck();
             m_outcome.success = true;
             reportProgress(0);
-            // If that acknowledgement is lost the host asks again with ENQ;
-            // its next text ends the wait and goes back to the line.
-            if (const std::optional<std::uint8_t> text = m_protocol.linger(kLinger))
+            m_outcome.elapsedMs = (m_line.now() - m_startTime).count();
+            // If that acknowledgement is lost the host asks again with ENQ
+            // once its wait runs out; its next text ends our wait at once and
+            // goes back to the prompt matcher.
+            if (const std::optional<std::uint8_t> text =
+                    m_protocol.linger(m_options.timeouts.normal + std::chrono::seconds(2)))
                 m_line.giveBack(*text);
             return;
         } else if (type == 'T' && sub == 'I') {

@@ -229,5 +229,6 @@ TEST(BPlusTimeouts, FollowTheSessionTick)
     EXPECT_EQ(fast.normal, milliseconds(150));
     EXPECT_EQ(fast.afterFailure, milliseconds(100));
     EXPECT_EQ(fast.silence, milliseconds(450));
+    EXPECT_EQ(fast.withinPacket, milliseconds(30));
     EXPECT_EQ(BPlusTransferStarter::timeoutsForTick(milliseconds(1000)).normal, milliseconds(30000));
 }
