@@ -54,6 +54,9 @@ enum class BPlusReportCode : int {
     DataBytesPerSecond = 14,
     ElapsedSeconds = 15,
     RemainingSeconds = 16,
+    // The transfer is over: value 1 when it succeeded, text its last status.
+    // Sent before transfer mode ends, so it comes before the host's prompt.
+    Finished = 17,
 };
 
 struct BPlusReport {

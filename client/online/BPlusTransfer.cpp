@@ -153,6 +153,8 @@ BPlusOutcome BPlusTransfer::run(const std::string& parameterText)
     m_outcome.counters = m_protocol.counters();
     if (!m_outcome.success || m_outcome.elapsedMs == 0)
         m_outcome.elapsedMs = (m_line.now() - m_startTime).count();
+    if (m_sink)
+        m_sink->report({BPlusReportCode::Finished, m_outcome.message, m_outcome.success ? 1 : 0});
     m_line.endTransferMode();
     return m_outcome;
 }

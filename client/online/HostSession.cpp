@@ -390,6 +390,9 @@ void HostSession::runStep()
         m_view.setBarRange(100);
         m_view.setBarPosition(0);
         m_transferTotal = -1;
+        m_transferActive = m_transfer != nullptr;
+        m_transferSerial = serial;
+        m_transferFailure.clear();
         if (m_transfer)
             m_transfer->start(step.command, *this);
     }
@@ -543,6 +546,7 @@ void HostSession::handleOutcome(int index, const std::string &text)
 
     if (m_cancelRequested) {
         m_cancelRequested = false;
+        m_transferFailure.clear();
         switch (m_state) {
         case Idle:
         case ModemInit:
@@ -564,6 +568,19 @@ void HostSession::handleOutcome(int index, const std::string &text)
         default:
             break;
         }
+    }
+
+    if (!m_transferFailure.empty()) {
+        // The step's transfer failed: whatever the host said since, the
+        // step fails with the transfer's own words.
+        const std::string failure = std::move(m_transferFailure);
+        m_transferFailure.clear();
+        const StepOutcome failed{kTimeOutPrompt, 1, failure.c_str()};
+        setStatus(failure);
+        m_failureGuard = true;
+        handleFailure(failed);
+        m_failureGuard = false;
+        return;
     }
 
     if (!m_script || m_script[m_step].isEnd())
@@ -665,6 +682,26 @@ void HostSession::handleBusy()
 // ---------------------------------------------------------------------------
 // Transfer reports
 
+void HostSession::transferFinished(bool success, const std::string &text)
+{
+    // A cancel, or the host's prompt, may have moved the session on already.
+    if (!m_transferActive || m_transferSerial != m_flowSerial || m_cancelRequested || m_state == TransferCancel)
+        return;
+    m_transferActive = false;
+    if (success) {
+        // The host's prompt follows at once; a host that never sends it
+        // must not keep the line for ever.
+        m_currentTimeOut = m_defaultTimeOut;
+        m_timeOutCount = 0;
+        m_timeOutArmed = true;
+        return;
+    }
+    m_transferFailure = text.empty() ? std::string("Transfer failure") : text;
+    // Ends the step now, unless the host's prompt is already on its way;
+    // either report fails the step with the transfer's text.
+    timeOutReport();
+}
+
 void HostSession::postTransferReport(int code, std::string text, std::int64_t value)
 {
     QMetaObject::invokeMethod(
@@ -702,6 +739,9 @@ void HostSession::handleTransferReport(int code, const std::string &text, std::i
         break;
     case 13:
         m_view.setLine(ProgressLine::Rate, format("Rate:%lld(Byte/Sec)", value));
+        break;
+    case 17:
+        transferFinished(value != 0, text);
         break;
     default:
         break;

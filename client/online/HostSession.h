@@ -135,6 +135,7 @@ private:
     // The application is quitting (or the engine is being destroyed): waits end early.
     bool stopping() const;
     void handleTransferReport(int code, const std::string &text, std::int64_t value);
+    void transferFinished(bool success, const std::string &text);
 
     CommPort &m_port;
     ProgressView &m_view;
@@ -181,6 +182,11 @@ private:
     // Counts handled outcomes, so that a step whose pause outlived a change
     // of course (a cancellation handled meanwhile) is not sent after all.
     std::uint64_t m_flowSerial = 0;
+    // The transfer of the current kind-4 step: the flow serial it started
+    // at, and the failure text that fails the step once reported.
+    bool m_transferActive = false;
+    std::uint64_t m_transferSerial = 0;
+    std::string m_transferFailure;
 
     // The progress window's counters.
     bool m_progressShown = false;

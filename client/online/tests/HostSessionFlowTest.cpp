@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <thread>
 
 using namespace kiro;
 using namespace kiro::online;
@@ -287,6 +288,76 @@ TEST_F(HostSessionFlowTest, LogoutAfterTheDailyCheckLostTheLineFailsAtOnce)
     EXPECT_FALSE(session->IsOnline());
     EXPECT_FALSE(session->busy());
     EXPECT_FALSE(told("タイムアウトエラーです。")) << "a logout was tried on the closed line";
+}
+
+
+// Stands in for a B Plus transfer that ends at once with the given result.
+// The host sends its prompt afterwards only when asked to.
+class EndingTransfer final : public TransferStarter {
+public:
+    EndingTransfer(CommPort &port, FakeLine &line, bool success, std::string promptAfter)
+        : m_port(port), m_line(line), m_success(success), m_promptAfter(std::move(promptAfter))
+    {
+    }
+    ~EndingTransfer() override
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    bool start(const std::string &, TransferReportSink &reports) override
+    {
+        m_port.BeginTransferMode();
+        m_thread = std::thread([this, &reports] {
+            reports.postTransferReport(17, m_success ? "*** Transfer Complete ***" : "Download failure", m_success);
+            m_port.EndTransferMode();
+            if (!m_promptAfter.empty())
+                m_line.hostSays(m_promptAfter);
+        });
+        return true;
+    }
+
+private:
+    CommPort &m_port;
+    FakeLine &m_line;
+    bool m_success;
+    std::string m_promptAfter;
+    std::thread m_thread;
+};
+
+const ScriptStep kTransferJob[] = {
+    {kStepTransfer, "/tmp/", 0, {{kTimeOutPrompt, 1, "no prompt"}, {kMainPrompt.c_str(), 0, "transfer over"}}},
+    {},
+};
+
+// The host's prompt after a failed transfer must not carry the job on.
+TEST_F(HostSessionFlowTest, AFailedTransferFailsItsStepWithItsOwnText)
+{
+    const ScriptStep nothing[] = {{}};
+    ASSERT_EQ(session->Run(false, nothing, 30, false), 0);
+    EndingTransfer transfer(*port, line, false, "\r\nTOP " + kMainPrompt);
+    session->setTransferStarter(&transfer);
+    EXPECT_EQ(session->Run(false, kTransferJob, 30, false), 1);
+    EXPECT_TRUE(told("Download failure"));
+    EXPECT_TRUE(line.wrote("ATH0\r")) << "the failed job hangs up";
+    EXPECT_FALSE(session->IsOnline());
+}
+
+// A host that never sends the prompt after the transfer: the step's
+// time-out ends the wait.
+TEST_F(HostSessionFlowTest, TheStepAfterATransferHasATimeOut)
+{
+    const ScriptStep nothing[] = {{}};
+    ASSERT_EQ(session->Run(false, nothing, 30, false), 0);
+    EndingTransfer transfer(*port, line, true, {});
+    session->setTransferStarter(&transfer);
+    bool ended = false;
+    QTimer::singleShot(5000, [&] {
+        if (!ended)
+            session->abortWaits();
+    });
+    EXPECT_EQ(session->Run(false, kTransferJob, 30, false), 1);
+    ended = true;
+    EXPECT_TRUE(told("no prompt"));
 }
 
 } // namespace
