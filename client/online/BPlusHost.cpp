@@ -276,7 +276,8 @@ BPlusHostResult BPlusHost::receiveFile(const std::filesystem::path& path, const 
             file.close();
             m_protocol.sendAck();
             // Answer the client's ENQ should that acknowledgement be lost.
-            m_protocol.linger(m_options.timeouts.normal + std::chrono::seconds(2));
+            if (m_options.lingerAfterUpload.count() > 0)
+                m_protocol.linger(m_options.lingerAfterUpload);
             result.success = static_cast<bool>(file);
             result.message = result.success ? "Transfer complete" : "Error during close";
             return finish(result);

@@ -22,6 +22,10 @@ struct BPlusHostOptions {
     // transfer mode only after the host has begun.
     std::chrono::milliseconds enqInterval{3000};
     int enqAttempts = 10;
+    // How long the acknowledgement of the client's last packet is kept
+    // ready for its ENQ. Off by default: the wait would hold back the
+    // prompt that follows a transfer, and the client's next command.
+    std::chrono::milliseconds lingerAfterUpload{0};
     // Test hooks: a T packet with another direction or file type letter, and
     // a host that fails with failText once failAfterBytes were sent.
     char directionLetter = 0;

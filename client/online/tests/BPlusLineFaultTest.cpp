@@ -84,7 +84,9 @@ TEST_F(BPlusLineFaults, NoisyTransfersRecoverByNakNotByTimeOut)
         EXPECT_GT(r.client.counters.receiveErrors, 0);
         EXPECT_LT(r.client.elapsedMs, noise.limitMs) << "download";
 
-        r = upload(content, "N.TXT", {}, toClient, toHost);
+        BPlusHostOptions lingering;
+        lingering.lingerAfterUpload = std::chrono::seconds(17);
+        r = upload(content, "N.TXT", lingering, toClient, toHost);
         ASSERT_TRUE(r.host.success) << r.host.message;
         EXPECT_TRUE(r.client.success) << r.client.message;
         EXPECT_EQ(readFile(hostFile("N.TXT")), content);
