@@ -168,6 +168,12 @@ void CommPort::readBlocks() {
       }
       dispatch(block, result.count);
     }
+    // After the bytes that came with it (the modem's "NO CARRIER").
+    if (m_device->takeCarrierLost()) {
+      if (ReceiveHandler* handler = m_handler.load(std::memory_order_acquire)) {
+        handler->carrierLost();
+      }
+    }
     if (result.error != 0 && result.error != EAGAIN) {
       feedCommError(static_cast<std::uint32_t>(result.error));
       feedErrorFlags();

@@ -392,7 +392,7 @@ void HostSession::runStep()
         m_transferTotal = -1;
         m_transferActive = m_transfer != nullptr;
         m_transferSerial = serial;
-        m_transferFailure.clear();
+        m_forcedFailure.clear();
         if (m_transfer)
             m_transfer->start(step.command, *this);
     }
@@ -532,6 +532,10 @@ void HostSession::handleOutcome(int index, const std::string &text)
         handleWatchedLine(index);
         return;
     }
+    if (index == SessionLineTap::kCarrierLostIndex) {
+        handleCarrierLost();
+        return;
+    }
     if (index < 0 || index >= static_cast<int>(kStepOutcomeCount))
         return;
     m_tap.acknowledge();
@@ -546,7 +550,7 @@ void HostSession::handleOutcome(int index, const std::string &text)
 
     if (m_cancelRequested) {
         m_cancelRequested = false;
-        m_transferFailure.clear();
+        m_forcedFailure.clear();
         switch (m_state) {
         case Idle:
         case ModemInit:
@@ -570,11 +574,11 @@ void HostSession::handleOutcome(int index, const std::string &text)
         }
     }
 
-    if (!m_transferFailure.empty()) {
-        // The step's transfer failed: whatever the host said since, the
-        // step fails with the transfer's own words.
-        const std::string failure = std::move(m_transferFailure);
-        m_transferFailure.clear();
+    if (!m_forcedFailure.empty()) {
+        // The step's transfer failed, or the line dropped: whatever the host
+        // said since, the step fails with that text.
+        const std::string failure = std::move(m_forcedFailure);
+        m_forcedFailure.clear();
         const StepOutcome failed{kTimeOutPrompt, 1, failure.c_str()};
         setStatus(failure);
         m_failureGuard = true;
@@ -682,6 +686,30 @@ void HostSession::handleBusy()
 // ---------------------------------------------------------------------------
 // Transfer reports
 
+void HostSession::handleCarrierLost()
+{
+    if (!m_busy) {
+        // Between jobs: the next one must dial again.
+        if (m_online) {
+            m_online = false;
+            closePort();
+        }
+        return;
+    }
+    // Hanging up on purpose: nothing to fail.
+    if (m_phase == 2 || m_state == Disconnecting || m_state == LoggingOut || m_cancelRequested)
+        return;
+    // There is no line left to log out of or hang up: the failure closes
+    // the port. A transfer still running stops with it.
+    m_online = false;
+    m_phase = 0;
+    m_transferActive = false;
+    if (!m_port.TransferModeEnded())
+        m_port.EndTransferMode();
+    m_forcedFailure = kClearedMessage;
+    timeOutReport();
+}
+
 void HostSession::transferFinished(bool success, const std::string &text)
 {
     // A cancel, or the host's prompt, may have moved the session on already.
@@ -696,7 +724,7 @@ void HostSession::transferFinished(bool success, const std::string &text)
         m_timeOutArmed = true;
         return;
     }
-    m_transferFailure = text.empty() ? std::string("Transfer failure") : text;
+    m_forcedFailure = text.empty() ? std::string("Transfer failure") : text;
     // Ends the step now, unless the host's prompt is already on its way;
     // either report fails the step with the transfer's text.
     timeOutReport();

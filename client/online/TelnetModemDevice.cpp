@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace kiro::online {
 namespace {
@@ -295,8 +296,16 @@ void TelnetModemDevice::purge() {
   m_netWritable.notify_all();
 }
 
+bool TelnetModemDevice::takeCarrierLost() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return std::exchange(m_carrierLost, false);
+}
+
 void TelnetModemDevice::dropConnection(bool sayNoCarrier) {
   const bool had = m_socket >= 0;
+  if (had && sayNoCarrier && !m_connecting) {
+    m_carrierLost = true;
+  }
   closeFd(m_socket);
   m_connecting = false;
   m_mode = Mode::Command;

@@ -56,6 +56,7 @@ public:
 
   // For tests and diagnostics.
   bool online() const;
+  bool takeCarrierLost() override;
 
 private:
   enum class Mode : std::uint8_t { Command, Dialing, Online };
@@ -95,6 +96,7 @@ private:
   std::int64_t m_connectDeadline = 0;
   std::optional<std::string> m_pendingDial; // digits waiting for the worker
   bool m_abortDial = false;
+  bool m_carrierLost = false;
 
   std::deque<unsigned char> m_toPort;   // for the port's reads
   std::deque<unsigned char> m_paced;    // received, held back by pacing

@@ -40,6 +40,9 @@ struct FakeLine {
     std::deque<unsigned char> toPort;
     bool interrupted = false;
     std::vector<std::string> writes;
+    // The host hangs up when this line is sent (the modem says NO CARRIER).
+    std::string hangUpAt;
+    bool carrierLost = false;
 
     void hostSays(const std::string &text)
     {
@@ -128,12 +131,21 @@ public:
         const std::string line(reinterpret_cast<const char *>(data), size);
         std::lock_guard lock(m_line.mutex);
         m_line.writes.push_back(line);
-        const std::string reply = m_line.answer(line);
+        std::string reply = m_line.answer(line);
+        if (!m_line.hangUpAt.empty() && line == m_line.hangUpAt) {
+            reply = "\r\nNO CARRIER\r\n";
+            m_line.carrierLost = true;
+        }
         m_line.toPort.insert(m_line.toPort.end(), reply.begin(), reply.end());
         m_line.readable.notify_all();
         return {size, 0};
     }
     bool setDtr(bool) override { return true; }
+    bool takeCarrierLost() override
+    {
+        std::lock_guard lock(m_line.mutex);
+        return std::exchange(m_line.carrierLost, false);
+    }
     void purge() override {}
     std::string lastError() const override { return {}; }
 
@@ -358,6 +370,39 @@ TEST_F(HostSessionFlowTest, TheStepAfterATransferHasATimeOut)
     EXPECT_EQ(session->Run(false, kTransferJob, 30, false), 1);
     ended = true;
     EXPECT_TRUE(told("no prompt"));
+}
+
+
+// The host hangs up at the ID, a step that waits for its echo and has no
+// time-out: the dropped line ends the run at once.
+TEST_F(HostSessionFlowTest, ALineDroppedDuringLoginFailsTheRunAtOnce)
+{
+    line.hangUpAt = "ABC01234\r";
+    bool ended = false;
+    QTimer::singleShot(5000, [&] {
+        if (!ended)
+            session->abortWaits();
+    });
+    const ScriptStep job[] = {{kStepSend, "go kiro\r", 0, {{kMainPrompt.c_str(), 0, "job done"}}}, {}};
+    EXPECT_EQ(session->Run(false, job, 30, false), 1);
+    ended = true;
+    EXPECT_TRUE(told("切断されました。"));
+    EXPECT_FALSE(line.wrote("go kiro\r"));
+    EXPECT_FALSE(line.wrote("+++")) << "no hang-up on a line that is gone";
+    EXPECT_FALSE(session->IsOnline());
+    EXPECT_FALSE(port->IsConnected());
+}
+
+// Logged in, the job's step waits for a prompt when the line drops.
+TEST_F(HostSessionFlowTest, ALineDroppedDuringAJobFailsItsStep)
+{
+    const ScriptStep nothing[] = {{}};
+    ASSERT_EQ(session->Run(false, nothing, 30, false), 0);
+    line.hangUpAt = "go kiro\r";
+    const ScriptStep job[] = {{kStepSend, "go kiro\r", 0, {{kMainPrompt.c_str(), 0, "job done"}}}, {}};
+    EXPECT_EQ(session->Run(false, job, 30, false), 1);
+    EXPECT_TRUE(told("切断されました。"));
+    EXPECT_FALSE(session->IsOnline());
 }
 
 } // namespace
