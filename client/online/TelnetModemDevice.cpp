@@ -19,6 +19,7 @@ namespace {
 // Bytes the device holds for the port before it stops reading the socket
 // (TCP then slows the host down instead of losing bytes).
 constexpr std::size_t kPortQueueLimit = 16000;
+constexpr std::size_t kNetQueueLimit = 64000;
 
 void closeFd(int& fd) {
   if (fd >= 0) {
@@ -296,6 +297,11 @@ void TelnetModemDevice::purge() {
   m_netWritable.notify_all();
 }
 
+std::size_t TelnetModemDevice::queuedForNet() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_toNet.size();
+}
+
 bool TelnetModemDevice::takeCarrierLost() {
   std::lock_guard<std::mutex> lock(m_mutex);
   return std::exchange(m_carrierLost, false);
@@ -486,7 +492,10 @@ void TelnetModemDevice::worker() {
       if (m_connecting) {
         fds[1].events = POLLOUT;
       } else {
-        if (m_toPort.size() + m_paced.size() < kPortQueueLimit) {
+        // A peer that floods option requests without reading our answers
+        // is not read from either until they have gone out: its flood
+        // waits in its own socket buffers, not in our memory.
+        if (m_toPort.size() + m_paced.size() < kPortQueueLimit && m_toNet.size() < kNetQueueLimit) {
           fds[1].events |= POLLIN;
         }
         if (!m_toNet.empty() && (!m_options.pacing || m_sendCredit >= 1.0)) {

@@ -56,6 +56,7 @@ public:
 
   // For tests and diagnostics.
   bool online() const;
+  std::size_t queuedForNet() const;
   bool takeCarrierLost() override;
 
 private:
