@@ -4,6 +4,8 @@
 #include "client/online/tests/BPlusPipeFixture.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 
 using namespace kiro::testing::bplus;
 using std::chrono::milliseconds;
@@ -140,4 +142,46 @@ TEST_F(BPlusLineFaults, ALostFinalAcknowledgementIsAnsweredAgain)
     // The host resynchronised and heard the acknowledgement again.
     EXPECT_TRUE(r.host.success) << r.host.message;
     EXPECT_EQ(r.host.counters.sendErrors, 1);
+}
+
+// The long matrix, outside CTest: scripts/bplus-noise-matrix.sh runs it with
+// KIRO_NOISE_SEEDS seeds (default 20) at each noise level, both ways, and
+// prints the figures.
+TEST_F(BPlusLineFaults, DISABLED_NoiseMatrix)
+{
+    const char* seedsText = std::getenv("KIRO_NOISE_SEEDS");
+    const int seeds = seedsText ? std::atoi(seedsText) : 20;
+    const std::string content = randomBytes(1 << 20, 90);
+    BPlusHostOptions lingering;
+    lingering.lingerAfterUpload = std::chrono::seconds(17);
+    for (const double corrupt : {0.0001, 0.0003}) {
+        int passed = 0;
+        double wallSeconds = 0;
+        std::int64_t lineMs = 0;
+        std::int64_t worstMs = 0;
+        for (int seed = 1; seed <= seeds; ++seed) {
+            const LineFaults toClient{corrupt, corrupt / 10, static_cast<std::uint32_t>(seed)};
+            const LineFaults toHost{corrupt, corrupt / 10, static_cast<std::uint32_t>(seed + 1000)};
+            bool ok = true;
+            for (const bool down : {true, false}) {
+                fs::remove(clientFile("M.BIN"));
+                const auto started = std::chrono::steady_clock::now();
+                const Result r = down ? download(content, "M.BIN", {}, toClient, toHost)
+                                      : upload(content, "M.BIN", lingering, toClient, toHost);
+                wallSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+                const bool exact = readFile(down ? clientFile("M.BIN") : hostFile("M.BIN")) == content;
+                ok = ok && r.client.success && r.host.success && exact;
+                lineMs += r.client.elapsedMs;
+                worstMs = std::max(worstMs, r.client.elapsedMs);
+                EXPECT_TRUE(r.client.success && r.host.success && exact)
+                    << "seed " << seed << (down ? " download: " : " upload: ") << r.client.message << " / "
+                    << r.host.message;
+            }
+            passed += ok;
+        }
+        std::printf("noise %.2f%%/%.3f%%: %d of %d seeds bit-exact both ways; %.2f s wall per MiB, "
+                    "%.1f s line time per MiB (time-outs), worst %.1f s\n",
+                    corrupt * 100, corrupt * 10, passed, seeds, wallSeconds / (2.0 * seeds),
+                    static_cast<double>(lineMs) / 1000.0 / (2.0 * seeds), static_cast<double>(worstMs) / 1000.0);
+    }
 }
