@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -99,8 +100,12 @@ int main(int argc, char **argv)
     transferOptions.timeouts = online::BPlusTransferStarter::timeoutsForTick(std::chrono::milliseconds(options.tickMs));
     online::BPlusTransferStarter transfers(port, transferOptions, [](const online::BPlusOutcome &o) {
         const long long seconds = std::max<long long>(o.elapsedMs / 1000, 1);
-        std::printf("[transfer] %s %s: %lld bytes, %lld errors, %lld bytes/s, %s\n",
-                    o.download ? "download" : "upload", o.fileName.c_str(), static_cast<long long>(o.bytesInFile),
+        // A transfer that failed before the host named its file has no
+        // direction either.
+        const std::string what =
+            o.started ? std::string(o.download ? "download " : "upload ") + o.fileName : "before the file was named";
+        std::printf("[transfer] %s: %lld bytes, %lld errors, %lld bytes/s, %s\n", what.c_str(),
+                    static_cast<long long>(o.bytesInFile),
                     static_cast<long long>(o.counters.sendErrors + o.counters.receiveErrors),
                     static_cast<long long>(o.dataBytes) / seconds, o.message.c_str());
     });

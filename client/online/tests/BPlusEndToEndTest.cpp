@@ -180,6 +180,7 @@ TEST_F(BPlusEndToEnd, HostFailureAndRefusedTransferPackets)
 
     r = run("DOWN F.BIN PROT:BPL", "－ダウンロード開始－", {"--bp-direction", "X"});
     EXPECT_TRUE(r.has("Unimplemented Transfer Function")) << r.output;
+    EXPECT_TRUE(r.has("[transfer] before the file was named: 0 bytes")) << r.output;
     r = run("DOWN F.BIN PROT:BPL", "－ダウンロード開始－", {"--bp-type", "Z"});
     EXPECT_TRUE(r.has("Unimplemented File Type")) << r.output;
 }
