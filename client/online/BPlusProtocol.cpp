@@ -49,6 +49,7 @@ void Protocol::reset()
     m_outstanding.clear();
     m_dropped.clear();
     m_pending.reset();
+    m_pendingAgreement.reset();
     m_peerFailure.clear();
     m_lastHeard = m_line.now();
     m_peerSilent = false;
@@ -56,6 +57,7 @@ void Protocol::reset()
 
 void Protocol::applyAgreement(const Agreement& agreement)
 {
+    m_pendingAgreement.reset();
     m_agreement = agreement;
     m_quoteTable = agreement.quoteTable;
     m_maxOutstanding = agreement.maxOutstanding;
@@ -212,8 +214,17 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
     std::vector<std::uint8_t> data;
     std::uint8_t checkBytes[2] = {0, 0};
     int checkCount = 0;
-    const int checkLength = m_agreement.check == CheckMethod::Crc16 ? 2 : 1;
+    // While our transport parameters await their acknowledgement, the
+    // peer's next packet (which stands for it) already uses the agreement.
+    const bool dual = m_pendingAgreement && m_pendingAgreement->check != m_agreement.check;
+    const CheckMethod altMethod = dual ? m_pendingAgreement->check : m_agreement.check;
+    const int maxCheckLength = (m_agreement.check == CheckMethod::Crc16 || altMethod == CheckMethod::Crc16) ? 2 : 1;
     PacketCheck check(m_agreement.check);
+    PacketCheck alt(altMethod);
+    auto addCheck = [&](std::uint8_t byte) {
+        check.add(byte);
+        alt.add(byte);
+    };
 
     for (;;) {
         bool bad = false;
@@ -265,7 +276,8 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
                     quoted = false;
                     checkCount = 0;
                     check = PacketCheck(m_agreement.check);
-                    check.add(b);
+                    alt = PacketCheck(altMethod);
+                    addCheck(b);
                     state = Data;
                 } else {
                     bad = true;
@@ -275,9 +287,9 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
                 if (quoted) {
                     quoted = false;
                     data.push_back(unquote(b));
-                    check.add(data.back());
+                    addCheck(data.back());
                 } else if (b == ETX) {
-                    check.add(ETX);
+                    addCheck(ETX);
                     state = Check;
                 } else if (b == DLE) {
                     quoted = true;
@@ -285,7 +297,7 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
                     resyncInPacket = true;
                 } else {
                     data.push_back(b);
-                    check.add(b);
+                    addCheck(b);
                 }
                 if (data.size() > kReceiveBufferSize)
                     bad = true;
@@ -302,15 +314,23 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
                 } else {
                     checkBytes[checkCount++] = b;
                 }
-                if (checkCount < checkLength)
+                if (checkCount == 0 || quoted)
                     break;
                 {
-                    const std::vector<std::uint8_t> expected = check.bytes();
-                    const bool ok = !data.empty() && expected[0] == checkBytes[0]
-                                    && (checkLength == 1 || expected[1] == checkBytes[1]);
+                    auto matches = [&](const PacketCheck& c) {
+                        const std::vector<std::uint8_t> expected = c.bytes();
+                        return static_cast<int>(expected.size()) == checkCount && expected[0] == checkBytes[0]
+                               && (checkCount == 1 || expected[1] == checkBytes[1]);
+                    };
+                    bool ok = !data.empty() && matches(check);
+                    if (!ok && dual && !data.empty() && matches(alt)) {
+                        ok = true;
+                        applyAgreement(*m_pendingAgreement);
+                    }
                     if (!ok) {
+                        if (checkCount < maxCheckLength)
+                            break;  // the second byte of a CRC
                         trace("check mismatch, length", static_cast<int>(data.size()));
-                        trace("check got/expected", checkBytes[0] * 1000 + expected[0]);
                         bad = true;
                         break;
                     }
@@ -581,7 +601,11 @@ Protocol::SendStatus Protocol::collectAck()
             // was lost while it already sent its next one. Naming the last
             // packet we hold makes it resend, and that packet acknowledges ours.
             trace("ENQ while collecting");
-            sendAck();
+            // The one sequence shared by both directions: the packet before
+            // our oldest outstanding one is the last we accepted.
+            const int accepted = m_outstanding.empty() ? m_seq : previousSequence(m_outstanding.front().sequence);
+            const std::uint8_t ack[2] = {DLE, static_cast<std::uint8_t>('0' + accepted)};
+            writeRaw(ack);
         }
 
         if (needResync) {

@@ -62,6 +62,9 @@ public:
     // 512-byte blocks, checksum, no resume, own quote set.
     void reset();
     void applyAgreement(const Agreement& agreement);
+    // The agreement that holds once the peer has our transport parameters:
+    // a packet from the peer that checks under it applies it.
+    void expectAgreement(const Agreement& agreement) { m_pendingAgreement = agreement; }
     // The table in force for packets sent from now on.
     void setQuoteTable(const QuoteTable& table) { m_quoteTable = table; }
 
@@ -153,6 +156,7 @@ private:
     std::deque<Slot> m_outstanding;
     std::deque<int> m_dropped;  // sequences given up by sendFailure
     std::optional<Packet> m_pending;
+    std::optional<Agreement> m_pendingAgreement;
     std::string m_peerFailure;
     int m_reportInterval = 30;
     std::chrono::milliseconds m_lastHeard{0};

@@ -131,7 +131,12 @@ BPlusOutcome BPlusTransfer::run(const std::string& parameterText)
             continue;
         }
         if (b == bplus::ENQ) {
-            m_protocol.sendEnqAnswer();
+            // Once the parameters are agreed an ENQ is the host asking again
+            // for our acknowledgement of its last packet, not a new start.
+            if (m_protocol.agreed())
+                m_protocol.sendAck();
+            else
+                m_protocol.sendEnqAnswer();
         } else if (b == bplus::DLE) {
             Packet packet;
             switch (m_protocol.readPacket(packet, true)) {
@@ -196,6 +201,7 @@ BPlusTransfer::Next BPlusTransfer::agreeParameters(const Packet& packet)
     const bplus::TransportParameters peer =
         bplus::TransportParameters::parse(std::span<const std::uint8_t>(packet.data).subspan(1));
     m_protocol.setQuoteTable(bplus::QuoteTable(bplus::kQuoteAll));
+    m_protocol.expectAgreement(bplus::agree(own, peer));
     Protocol::SendStatus s = m_protocol.sendPacket(own.encode());
     if (s == Protocol::SendStatus::Ok)
         s = m_protocol.flush();

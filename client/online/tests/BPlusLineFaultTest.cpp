@@ -40,6 +40,17 @@ public:
             m_lostDigit = static_cast<unsigned char>(text[final - 1]);
             m_loseFinalAck = false;
         }
+        if (m_loseFirstAck && count == 2 && bytes[0] == 0x10) {
+            m_loseFirstAck = false;  // the acknowledgement of the client's "+"
+            return;
+        }
+        if (m_damageTransferPacket && text.find("TDB") != std::string::npos) {
+            m_damageTransferPacket = false;
+            std::string damaged = text;
+            damaged[text.find("TDB") + 3] ^= 0x01;
+            m_line.write(reinterpret_cast<const std::uint8_t*>(damaged.data()), damaged.size());
+            return;
+        }
         if (m_silentAfter >= 0 && m_written + static_cast<std::int64_t>(count) > m_silentAfter)
             count = static_cast<std::size_t>(std::max<std::int64_t>(m_silentAfter - m_written, 0));
         m_written += static_cast<std::int64_t>(count);
@@ -55,6 +66,9 @@ private:
     std::int64_t m_silentAfter;
     bool m_loseFinalAck;
     int m_lostDigit = -1;  // of the acknowledgement to lose
+public:
+    bool m_loseFirstAck = false;
+    bool m_damageTransferPacket = false;
     std::int64_t m_written = 0;
 };
 
@@ -127,6 +141,28 @@ TEST_F(BPlusLineFaults, ACancelDuringAStallEndsWithinSeconds)
     EXPECT_LT(r.client.elapsedMs, 15000);
     // The host still hears why.
     EXPECT_EQ(r.host.message, "AAborted by user");
+}
+
+TEST_F(BPlusLineFaults, ALostAcknowledgementOfTheClientsParametersIsRecovered)
+{
+    const std::string content = randomBytes(3000, 81);
+    for (const bool crossing : {false, true}) {
+        SCOPED_TRACE(crossing);
+        writeFile(hostFile("P.LZH"), content);
+        fs::remove(clientFile("P.LZH"));
+        // crossing: the host's transfer packet is damaged too, so both ends
+        // wait for an acknowledgement and resynchronise into each other.
+        const Result r = run(
+            [&](BPlusLine& line) {
+                FaultyHostLine lossy(line, -1, false);
+                lossy.m_loseFirstAck = true;
+                lossy.m_damageTransferPacket = crossing;
+                return BPlusHost(lossy).sendFile(hostFile("P.LZH"), "P.LZH");
+            });
+        ASSERT_TRUE(r.client.success) << r.client.message;
+        EXPECT_TRUE(r.host.success) << r.host.message;
+        EXPECT_EQ(readFile(clientFile("P.LZH")), content);
+    }
 }
 
 TEST_F(BPlusLineFaults, ALostFinalAcknowledgementIsAnsweredAgain)
