@@ -606,6 +606,8 @@ Protocol::SendStatus Protocol::collectAck()
             const int accepted = m_outstanding.empty() ? m_seq : previousSequence(m_outstanding.front().sequence);
             const std::uint8_t ack[2] = {DLE, static_cast<std::uint8_t>('0' + accepted)};
             writeRaw(ack);
+        } else if (b >= '0' && b <= '9') {
+            needResync = true;  // an acknowledgement whose DLE was damaged
         }
 
         if (needResync) {
