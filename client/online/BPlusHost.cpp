@@ -218,6 +218,10 @@ BPlusHostResult BPlusHost::sendFile(const std::filesystem::path& path, const std
         m_protocol.sendAck();
         if (length <= size && prefixCrc(path, length) == crc) {
             result.resumedFrom = length;
+        } else if (m_options.refuseMismatchedResume) {
+            m_protocol.sendFailure("NResume refused");
+            result.message = "Resume refused";
+            return finish(result);
         } else if (m_protocol.sendPacket("Tf") != Protocol::SendStatus::Ok) {
             result.message = "Overwrite packet not acknowledged";
             return finish(result);

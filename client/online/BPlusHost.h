@@ -32,6 +32,9 @@ struct BPlusHostOptions {
     char typeLetter = 0;
     std::int64_t failAfterBytes = -1;
     std::string failText = "EFile read failure";
+    // A host that answers a partial file that does not match with a
+    // failure packet instead of "Tf".
+    bool refuseMismatchedResume = false;
 
     static bplus::TransportParameters defaultParameters();
 };

@@ -328,6 +328,12 @@ void BPlusTransfer::download(const std::filesystem::path& path)
             status("File retained.");
             return;
         }
+        if (flushed == Protocol::SendStatus::PeerFailed) {
+            file.close();
+            setAside(path);
+            status("Failure Packet received...aborting");
+            return;
+        }
         if (flushed != Protocol::SendStatus::Ok) {
             status(m_protocol.peerFailure().empty() ? "Download failure" : "Failure Packet received...aborting");
             status("File retained.");
@@ -408,6 +414,10 @@ void BPlusTransfer::download(const std::filesystem::path& path)
             break;
         } else if (type == 'F') {
             m_protocol.sendAck();
+            if (resume && firstData) {
+                file.close();
+                setAside(path);
+            }
             status("Failure Packet received...aborting");
             break;
         } else {
@@ -418,6 +428,18 @@ void BPlusTransfer::download(const std::filesystem::path& path)
     if (file.is_open())
         file.close();
     m_protocol.reportStatus("File retained.");
+}
+
+void BPlusTransfer::setAside(const std::filesystem::path& path)
+{
+    // The host refused to resume from our part: kept under another name, it
+    // no longer stands in the way of the whole file next time.
+    std::error_code ec;
+    std::filesystem::path aside = path;
+    aside += ".old";
+    std::filesystem::rename(path, aside, ec);
+    if (!ec)
+        status("Partial file set aside as " + aside.filename().string());
 }
 
 void BPlusTransfer::uploadFailed(Protocol::SendStatus s)

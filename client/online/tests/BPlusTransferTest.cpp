@@ -109,6 +109,22 @@ TEST_F(BPlusTransferTest, OverwritesAMismatchingPartialFile)
     EXPECT_EQ(readFile(clientFile("LONG.LZH")), content);
 }
 
+TEST_F(BPlusTransferTest, APartialFileTheHostRefusesIsSetAside)
+{
+    const std::string content = randomBytes(20000, 7);
+    const std::string stale = "not the host's file";
+    writeFile(clientFile("R.LZH"), stale);
+    BPlusHostOptions refusing;
+    refusing.refuseMismatchedResume = true;
+    Result r = download(content, "R.LZH", refusing);
+    EXPECT_FALSE(r.client.success);
+    EXPECT_EQ(readFile(clientFile("R.LZH.old")), stale);
+    // The next try starts from nothing and gets the whole file.
+    r = download(content, "R.LZH", refusing);
+    ASSERT_TRUE(r.client.success) << r.client.message;
+    EXPECT_EQ(readFile(clientFile("R.LZH")), content);
+}
+
 TEST_F(BPlusTransferTest, WithoutResumeAnOldFileIsReplaced)
 {
     const std::string content = randomBytes(4000, 8);
