@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <cstdlib>
@@ -44,6 +45,10 @@ public:
 };
 
 constexpr int kDefaultTimeOutTicks = 30;
+
+volatile std::sig_atomic_t g_signal = 0;
+
+void onSignal(int number) { g_signal = number; }
 
 } // namespace
 
@@ -134,6 +139,23 @@ int main(int argc, char **argv)
             });
         });
 
+    // SIGINT/SIGTERM: every wait ends, a transfer stops, and the port is
+    // closed below, which drops DTR (or the call) and hangs the line up.
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    QTimer signalWatch;
+    QObject::connect(&signalWatch, &QTimer::timeout, [&] {
+        if (g_signal == 0)
+            return;
+        std::printf("[signal] %d: hanging up\n", static_cast<int>(g_signal));
+        signalWatch.stop();
+        port.EndTransferMode();
+        session.abortWaits();
+    });
+    signalWatch.start(50);
+
     int result = 1;
     if (options.command == "modem-test") {
         port.Reconfigure(static_cast<std::uint8_t>(settings.ComPort), static_cast<std::uint32_t>(settings.BaudRate));
@@ -151,7 +173,7 @@ int main(int argc, char **argv)
         } else {
             int failed = session.Run(false, script, kDefaultTimeOutTicks, false);
             const bool logout = options.command == "login" || options.logout;
-            if (logout && session.IsOnline())
+            if (logout && session.IsOnline() && g_signal == 0)
                 failed |= session.Run(true, nullptr, kDefaultTimeOutTicks, false);
             session.HideProgress();
             result = failed ? 1 : 0;
@@ -162,6 +184,8 @@ int main(int argc, char **argv)
                     std::printf("[capture %zu] %s\n", i, text->c_str());
     }
     transfers.join();
+    if (g_signal != 0)
+        result = 1;
     std::printf("result: %s\n", result == 0 ? "success" : "failure");
     port.Shutdown();
     return result;
