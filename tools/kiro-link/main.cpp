@@ -131,14 +131,6 @@ int main(int argc, char **argv)
         },
         {},
     });
-    if (!options.pressWhen.empty())
-        view.pressWhen(options.pressWhen, [&session] {
-            QTimer::singleShot(0, &session, [&session] {
-                std::printf("[press]\n");
-                session.pressButton();
-            });
-        });
-
     // SIGINT/SIGTERM: every wait ends, a transfer stops, and the port is
     // closed below, which drops DTR (or the call) and hangs the line up.
     struct sigaction action = {};
@@ -155,6 +147,14 @@ int main(int argc, char **argv)
         session.abortWaits();
     });
     signalWatch.start(50);
+
+    if (!options.pressWhen.empty())
+        view.pressWhen(options.pressWhen, [&session] {
+            QTimer::singleShot(0, &session, [&session] {
+                std::printf("[press]\n");
+                session.pressButton();
+            });
+        });
 
     int result = 1;
     if (options.command == "modem-test") {
