@@ -30,6 +30,9 @@ bench: deps
 	cmake --build $(BENCHBUILD) -j $(JOBS)
 	bash scripts/bench.sh $(BENCHBUILD)
 
+clean:
+	rm -rf $(BUILD) build-demo $(BENCHBUILD)
+
 # The online link's tests under ThreadSanitizer, in a build of their own
 # (make clean leaves it; remove build-tsan by hand).
 .PHONY: tsan
@@ -40,6 +43,3 @@ tsan: deps
 	cmake -S . -B $(TSANBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIRO_TSAN=ON
 	cmake --build $(TSANBUILD) -j $(JOBS) --target $(TSAN_TESTS) kiro-hostsim
 	for t in $(TSAN_TESTS); do TSAN_OPTIONS=halt_on_error=1 $(TSANBUILD)/bin/$$t --gtest_brief=1 || exit 1; done
-
-clean:
-	rm -rf $(BUILD) build-demo $(BENCHBUILD)
