@@ -25,14 +25,6 @@ demo: deps
 	cmake --build build-demo -j $(JOBS)
 	bash scripts/demo.sh build-demo
 
-bench: deps
-	cmake -S . -B $(BENCHBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIRO_BUILD_TESTS=OFF -DKIRO_BUILD_BENCH=ON
-	cmake --build $(BENCHBUILD) -j $(JOBS)
-	bash scripts/bench.sh $(BENCHBUILD)
-
-clean:
-	rm -rf $(BUILD) build-demo $(BENCHBUILD)
-
 # The online link's tests under ThreadSanitizer, in a build of their own
 # (make clean leaves it; remove build-tsan by hand).
 .PHONY: tsan
@@ -43,3 +35,11 @@ tsan: deps
 	cmake -S . -B $(TSANBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIRO_TSAN=ON
 	cmake --build $(TSANBUILD) -j $(JOBS) --target $(TSAN_TESTS) kiro-hostsim
 	for t in $(TSAN_TESTS); do TSAN_OPTIONS=halt_on_error=1 $(TSANBUILD)/bin/$$t --gtest_brief=1 || exit 1; done
+
+bench: deps
+	cmake -S . -B $(BENCHBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIRO_BUILD_TESTS=OFF -DKIRO_BUILD_BENCH=ON
+	cmake --build $(BENCHBUILD) -j $(JOBS)
+	bash scripts/bench.sh $(BENCHBUILD)
+
+clean:
+	rm -rf $(BUILD) build-demo $(BENCHBUILD)

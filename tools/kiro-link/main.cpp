@@ -26,6 +26,11 @@ using namespace kiro;
 
 namespace {
 
+volatile std::sig_atomic_t g_signal = 0;
+
+void onSignal(int number) { g_signal = number; }
+
+
 // Answers every question with its first button ("はい") and acknowledges
 // every message, printing both.
 class ConsolePrompt final : public app::Prompt {
@@ -45,10 +50,6 @@ public:
 };
 
 constexpr int kDefaultTimeOutTicks = 30;
-
-volatile std::sig_atomic_t g_signal = 0;
-
-void onSignal(int number) { g_signal = number; }
 
 } // namespace
 
