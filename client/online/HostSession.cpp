@@ -699,6 +699,12 @@ void HostSession::handleCarrierLost()
     // Hanging up on purpose: nothing to fail.
     if (m_phase == 2 || m_state == Disconnecting || m_state == LoggingOut || m_cancelRequested)
         return;
+    if (m_failureGuard) {
+        // A failure is already being shown: it only must not try to hang up.
+        m_online = false;
+        m_phase = 0;
+        return;
+    }
     // There is no line left to log out of or hang up: the failure closes
     // the port. A transfer still running stops with it.
     m_online = false;
