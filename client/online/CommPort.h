@@ -21,7 +21,8 @@ using PortDeviceFactory = std::function<std::unique_ptr<PortDevice>(std::uint8_t
 
 // The device factory the client uses (SerialDevice / TelnetModemDevice, paths
 // and phone book from the registry).
-PortDeviceFactory defaultPortDeviceFactory();
+// timeScale: the session tick over 500 ms, for the virtual modem's waits.
+PortDeviceFactory defaultPortDeviceFactory(double timeScale = 1.0);
 
 // The client's one line to the outside world. Main thread: Init, Reconfigure,
 // Shutdown, Open, Close, Write, BeginTransferMode. Reader thread: the byte

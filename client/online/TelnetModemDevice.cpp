@@ -55,7 +55,9 @@ std::optional<TelnetTarget> parseTelnetTarget(const std::string& entry) {
   return target;
 }
 
-TelnetModemDevice::TelnetModemDevice(TelnetModemOptions options) : m_options(std::move(options)) {}
+TelnetModemDevice::TelnetModemDevice(TelnetModemOptions options) : m_options(std::move(options)) {
+  m_modem.setTimeScale(m_options.timeScale);
+}
 
 TelnetModemDevice::~TelnetModemDevice() { close(); }
 
@@ -386,7 +388,8 @@ void TelnetModemDevice::startDial(const std::string& digits, std::unique_lock<st
       ::freeaddrinfo(list);
       m_telnet = target->telnet;
       m_connecting = true;
-      m_connectDeadline = nowMs() + m_options.connectTimeOutMs;
+      m_connectDeadline =
+          nowMs() + std::max<std::int64_t>(1, static_cast<std::int64_t>(m_options.connectTimeOutMs * m_options.timeScale));
       return;
     }
     // A refusal is the line being busy; try the host's other addresses first.

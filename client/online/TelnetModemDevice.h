@@ -23,6 +23,9 @@ struct TelnetModemOptions {
   TelnetPhoneBook phoneBook;
   bool pacing = false;         // deliver bytes no faster than the port's speed
   int connectTimeOutMs = 30000; // an unanswered host gives NO CARRIER
+  // Scales the connect time-out and the escape guard time (a shortened
+  // session tick in tests and kiro-link --tick-ms).
+  double timeScale = 1.0;
 };
 
 // Where a phone-book entry points.

@@ -91,7 +91,8 @@ int main(int argc, char **argv)
 
     ConsolePrompt prompt;
     online::TextProgressView view;
-    online::CommPort port(online::defaultPortDeviceFactory(), std::filesystem::current_path());
+    // --tick-ms scales the virtual modem's guard time and connect time-out too.
+    online::CommPort port(online::defaultPortDeviceFactory(options.tickMs / 500.0), std::filesystem::current_path());
     online::HostSession session(port, view, prompt);
     if (!port.Init(&session.receiveHandler(), static_cast<std::uint8_t>(settings.ComPort),
                    static_cast<std::uint32_t>(settings.BaudRate))) {

@@ -164,3 +164,12 @@ TEST(HayesModem, ACommandLineBeginsAtItsAt) {
   // Text without AT still gets no answer.
   EXPECT_EQ(type(modem, "hello\r").toPort, "hello\r");
 }
+
+TEST(HayesModem, GuardTimeFollowsTheTimeScale) {
+  HayesModem modem;
+  EXPECT_EQ(modem.guardTimeMs(), 1000);
+  modem.setTimeScale(0.1);
+  EXPECT_EQ(modem.guardTimeMs(), 100);
+  type(modem, "ATS12=5\r");
+  EXPECT_EQ(modem.guardTimeMs(), 10);
+}
