@@ -34,7 +34,7 @@ TSAN_TESTS = kiro_bplus_tests host_session_flow_tests host_session_tests online_
 tsan: deps
 	cmake -S . -B $(TSANBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIRO_TSAN=ON
 	cmake --build $(TSANBUILD) -j $(JOBS) --target $(TSAN_TESTS) kiro-hostsim
-	for t in $(TSAN_TESTS); do TSAN_OPTIONS=halt_on_error=1 $(TSANBUILD)/bin/$$t --gtest_brief=1 || exit 1; done
+	for t in $(TSAN_TESTS); do TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/scripts/tsan.supp" $(TSANBUILD)/bin/$$t --gtest_brief=1 || exit 1; done
 
 bench: deps
 	cmake -S . -B $(BENCHBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIRO_BUILD_TESTS=OFF -DKIRO_BUILD_BENCH=ON
