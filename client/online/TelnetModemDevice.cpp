@@ -523,8 +523,10 @@ void TelnetModemDevice::worker() {
     }
     const int timeout = wakeAt < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, wakeAt - now));
 
+    // Counted under the lock: a writer may close the socket meanwhile.
+    const nfds_t count = fds[1].fd >= 0 ? 2 : 1;
     lock.unlock();
-    const int ready = ::poll(fds, m_socket >= 0 ? 2 : 1, timeout);
+    const int ready = ::poll(fds, count, timeout);
     lock.lock();
     if (ready < 0) {
       continue;
