@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git python3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev

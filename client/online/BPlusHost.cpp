@@ -218,6 +218,10 @@ BPlusHostResult BPlusHost::sendFile(const std::filesystem::path& path, const std
         m_protocol.sendAck();
         if (length <= size && prefixCrc(path, length) == crc) {
             result.resumedFrom = length;
+        } else if (m_options.refuseMismatchedResume) {
+            m_protocol.sendFailure("NResume refused");
+            result.message = "Resume refused";
+            return finish(result);
         } else if (m_protocol.sendPacket("Tf") != Protocol::SendStatus::Ok) {
             result.message = "Overwrite packet not acknowledged";
             return finish(result);
@@ -275,6 +279,9 @@ BPlusHostResult BPlusHost::receiveFile(const std::filesystem::path& path, const 
         } else if (p.type() == 'T' && sub == 'C') {
             file.close();
             m_protocol.sendAck();
+            // Answer the client's ENQ should that acknowledgement be lost.
+            if (m_options.lingerAfterUpload.count() > 0)
+                m_protocol.linger(m_options.lingerAfterUpload);
             result.success = static_cast<bool>(file);
             result.message = result.success ? "Transfer complete" : "Error during close";
             return finish(result);

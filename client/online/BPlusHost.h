@@ -22,12 +22,19 @@ struct BPlusHostOptions {
     // transfer mode only after the host has begun.
     std::chrono::milliseconds enqInterval{3000};
     int enqAttempts = 10;
+    // How long the acknowledgement of the client's last packet is kept
+    // ready for its ENQ. Off by default: the wait would hold back the
+    // prompt that follows a transfer, and the client's next command.
+    std::chrono::milliseconds lingerAfterUpload{0};
     // Test hooks: a T packet with another direction or file type letter, and
     // a host that fails with failText once failAfterBytes were sent.
     char directionLetter = 0;
     char typeLetter = 0;
     std::int64_t failAfterBytes = -1;
     std::string failText = "EFile read failure";
+    // A host that answers a partial file that does not match with a
+    // failure packet instead of "Tf".
+    bool refuseMismatchedResume = false;
 
     static bplus::TransportParameters defaultParameters();
 };

@@ -27,6 +27,10 @@ public:
     virtual bool abortRequested() = 0;
     virtual bool transferModeEnded() = 0;
     virtual void endTransferMode() = 0;
+    // A byte read from the transfer ring that turned out to be the host's
+    // text after the transfer: it goes to the prompt matcher when transfer
+    // mode ends rather than being lost.
+    virtual void giveBack(std::uint8_t) {}
     // A monotonic clock for rates and elapsed time.
     virtual std::chrono::milliseconds now() = 0;
 };
@@ -50,6 +54,9 @@ enum class BPlusReportCode : int {
     DataBytesPerSecond = 14,
     ElapsedSeconds = 15,
     RemainingSeconds = 16,
+    // The transfer is over: value 1 when it succeeded, text its last status.
+    // Sent before transfer mode ends, so it comes before the host's prompt.
+    Finished = 17,
 };
 
 struct BPlusReport {

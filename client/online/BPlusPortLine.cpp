@@ -47,7 +47,8 @@ void BPlusPortLine::endTransferMode()
 {
     // The host's text after the last packet (its next prompt) may already
     // sit in the ring: hand it to the prompt matcher rather than lose it.
-    std::vector<unsigned char> rest;
+    std::vector<unsigned char> rest = std::move(m_givenBack);
+    m_givenBack.clear();
     unsigned char b = 0;
     while (m_port.ReadQueuedByte(b))
         rest.push_back(b);

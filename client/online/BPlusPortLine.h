@@ -6,6 +6,8 @@
 
 #include "client/online/BPlusLine.h"
 
+#include <vector>
+
 namespace kiro::online {
 
 class CommPort;
@@ -19,10 +21,12 @@ public:
     bool abortRequested() override;
     bool transferModeEnded() override;
     void endTransferMode() override;
+    void giveBack(std::uint8_t byte) override { m_givenBack.push_back(byte); }
     std::chrono::milliseconds now() override;
 
 private:
     CommPort& m_port;
+    std::vector<unsigned char> m_givenBack;  // transfer thread only
 };
 
 } // namespace kiro::online

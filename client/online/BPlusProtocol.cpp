@@ -49,11 +49,15 @@ void Protocol::reset()
     m_outstanding.clear();
     m_dropped.clear();
     m_pending.reset();
+    m_pendingAgreement.reset();
     m_peerFailure.clear();
+    m_lastHeard = m_line.now();
+    m_peerSilent = false;
 }
 
 void Protocol::applyAgreement(const Agreement& agreement)
 {
+    m_pendingAgreement.reset();
     m_agreement = agreement;
     m_quoteTable = agreement.quoteTable;
     m_maxOutstanding = agreement.maxOutstanding;
@@ -94,10 +98,77 @@ void Protocol::countReceived()
 
 BPlusLine::Read Protocol::readRaw(std::uint8_t& byte, bool stopOnAbort)
 {
-    const BPlusLine::Read r = m_line.readByte(byte, timeout(), stopOnAbort);
-    if (r == BPlusLine::Read::Byte)
+    return readFor(byte, timeout(), stopOnAbort);
+}
+
+BPlusLine::Read Protocol::readRawUntil(std::uint8_t& byte, std::chrono::milliseconds deadline)
+{
+    return readFor(byte, std::max(deadline - m_line.now(), std::chrono::milliseconds(0)), false);
+}
+
+BPlusLine::Read Protocol::readFor(std::uint8_t& byte, std::chrono::milliseconds wait, bool stopOnAbort)
+{
+    const std::chrono::milliseconds now = m_line.now();
+    // Past the silence limit, or past the whole wait a failure packet is
+    // granted, nothing more is to be expected from the peer.
+    std::chrono::milliseconds limit = m_lastHeard + m_timeouts.silence;
+    if (m_failureSent)
+        limit = std::min(limit, m_failureDeadline);
+    if (now >= limit) {
+        m_peerSilent = true;
+        return BPlusLine::Read::Interrupted;
+    }
+    const bool limitFirst = limit - now <= wait;
+    const BPlusLine::Read r = m_line.readByte(byte, std::min(wait, limit - now), stopOnAbort);
+    if (r == BPlusLine::Read::Byte) {
         countReceived();
+        m_lastHeard = m_line.now();
+    } else if (r == BPlusLine::Read::TimedOut && limitFirst) {
+        trace("peer silent");
+        m_peerSilent = true;
+        return BPlusLine::Read::Interrupted;
+    }
     return r;
+}
+
+std::optional<std::uint8_t> Protocol::linger(std::chrono::milliseconds time)
+{
+    const std::chrono::milliseconds deadline = m_line.now() + time;
+    const int checkLength = m_agreement.check == CheckMethod::Crc16 ? 2 : 1;
+    bool inPacket = false;
+    bool quoted = false;
+    int checkLeft = -1;  // counting the check bytes of a repeated packet
+    for (;;) {
+        std::uint8_t b = 0;
+        if (readRawUntil(b, deadline) != BPlusLine::Read::Byte)
+            return std::nullopt;
+        if (inPacket) {
+            // A repeat of the last packet: our acknowledgement was lost.
+            if (quoted) {
+                quoted = false;
+            } else if (b == DLE) {
+                quoted = true;
+                continue;
+            } else if (checkLeft < 0 && b == ETX) {
+                checkLeft = checkLength;
+                continue;
+            }
+            if (checkLeft > 0 && --checkLeft == 0) {
+                sendAck();
+                inPacket = false;
+                checkLeft = -1;
+            }
+            continue;
+        }
+        if ((b & 0x7F) == ENQ) {
+            trace("linger: ENQ answered");
+            sendAck();
+        } else if (b == DLE) {
+            inPacket = true;
+        } else if (b != NAK) {
+            return b;
+        }
+    }
 }
 
 void Protocol::writeRaw(std::span<const std::uint8_t> bytes)
@@ -135,13 +206,25 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
     int state = startState;
     int failures = 0;
     bool nakSent = false;
+    // Both ends quote ENQ inside packets, so a bare one is the sender's
+    // resynchronisation: the packet it interrupts is lost.
+    bool resyncInPacket = false;
     bool quoted = false;
     int sequence = 0;
     std::vector<std::uint8_t> data;
     std::uint8_t checkBytes[2] = {0, 0};
     int checkCount = 0;
-    const int checkLength = m_agreement.check == CheckMethod::Crc16 ? 2 : 1;
+    // While our transport parameters await their acknowledgement, the
+    // peer's next packet (which stands for it) already uses the agreement.
+    const bool dual = m_pendingAgreement && m_pendingAgreement->check != m_agreement.check;
+    const CheckMethod altMethod = dual ? m_pendingAgreement->check : m_agreement.check;
+    const int maxCheckLength = (m_agreement.check == CheckMethod::Crc16 || altMethod == CheckMethod::Crc16) ? 2 : 1;
     PacketCheck check(m_agreement.check);
+    PacketCheck alt(altMethod);
+    auto addCheck = [&](std::uint8_t byte) {
+        check.add(byte);
+        alt.add(byte);
+    };
 
     for (;;) {
         bool bad = false;
@@ -149,11 +232,14 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
         const bool waiting = state == WaitDle;
         if (waiting && m_line.abortRequested() && !m_failureSent)
             return ReadStatus::Aborted;
-        const BPlusLine::Read r = readRaw(b, waiting && !m_failureSent);
+        // The user's abort also ends a packet that stalled half-way.
+        const BPlusLine::Read r =
+            waiting ? readRaw(b, !m_failureSent)
+                    : readFor(b, std::min(timeout(), m_timeouts.withinPacket), !m_failureSent);
         if (r == BPlusLine::Read::Interrupted) {
-            if (m_line.transferModeEnded())
+            if (m_line.transferModeEnded() || m_peerSilent)
                 return ReadStatus::Ended;
-            if (waiting && m_line.abortRequested())
+            if (m_line.abortRequested() && !m_failureSent)
                 return ReadStatus::Aborted;
             return ReadStatus::Ended;
         }
@@ -162,18 +248,23 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
         } else {
             switch (state) {
             case WaitDle:
-                if ((b & 0x7F) == DLE)
+                if ((b & 0x7F) == DLE) {
                     state = WaitB;
-                else if ((b & 0x7F) == ENQ)
+                } else if ((b & 0x7F) == ENQ) {
+                    // The sender resynchronised and will resend: its next
+                    // attempt earns a NAK of its own if it is damaged too.
                     sendAck();
+                    nakSent = false;
+                }
                 break;
             case WaitB:
                 if (b == 'B') {
                     state = Sequence;
                 } else {
-                    if ((b & 0x7F) == ENQ)
+                    if ((b & 0x7F) == ENQ) {
                         sendAck();
-                    else if (b == ';')
+                        nakSent = false;
+                    } else if (b == ';')
                         ++m_counters.waits;
                     state = WaitDle;
                 }
@@ -185,7 +276,8 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
                     quoted = false;
                     checkCount = 0;
                     check = PacketCheck(m_agreement.check);
-                    check.add(b);
+                    alt = PacketCheck(altMethod);
+                    addCheck(b);
                     state = Data;
                 } else {
                     bad = true;
@@ -195,15 +287,17 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
                 if (quoted) {
                     quoted = false;
                     data.push_back(unquote(b));
-                    check.add(data.back());
+                    addCheck(data.back());
                 } else if (b == ETX) {
-                    check.add(ETX);
+                    addCheck(ETX);
                     state = Check;
                 } else if (b == DLE) {
                     quoted = true;
+                } else if (b == ENQ) {
+                    resyncInPacket = true;
                 } else {
                     data.push_back(b);
-                    check.add(b);
+                    addCheck(b);
                 }
                 if (data.size() > kReceiveBufferSize)
                     bad = true;
@@ -214,18 +308,29 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
                     checkBytes[checkCount++] = unquote(b);
                 } else if (b == DLE) {
                     quoted = true;
+                } else if (b == ENQ) {
+                    resyncInPacket = true;
+                    break;
                 } else {
                     checkBytes[checkCount++] = b;
                 }
-                if (checkCount < checkLength)
+                if (checkCount == 0 || quoted)
                     break;
                 {
-                    const std::vector<std::uint8_t> expected = check.bytes();
-                    const bool ok = !data.empty() && expected[0] == checkBytes[0]
-                                    && (checkLength == 1 || expected[1] == checkBytes[1]);
+                    auto matches = [&](const PacketCheck& c) {
+                        const std::vector<std::uint8_t> expected = c.bytes();
+                        return static_cast<int>(expected.size()) == checkCount && expected[0] == checkBytes[0]
+                               && (checkCount == 1 || expected[1] == checkBytes[1]);
+                    };
+                    bool ok = !data.empty() && matches(check);
+                    if (!ok && dual && !data.empty() && matches(alt)) {
+                        ok = true;
+                        applyAgreement(*m_pendingAgreement);
+                    }
                     if (!ok) {
+                        if (checkCount < maxCheckLength)
+                            break;  // the second byte of a CRC
                         trace("check mismatch, length", static_cast<int>(data.size()));
-                        trace("check got/expected", checkBytes[0] * 1000 + expected[0]);
                         bad = true;
                         break;
                     }
@@ -258,6 +363,19 @@ Protocol::ReadStatus Protocol::readPacketBody(Packet& out, int startState, bool 
             default:
                 break;
             }
+        }
+        if (resyncInPacket) {
+            resyncInPacket = false;
+            trace("ENQ inside a packet");
+            ++m_counters.receiveErrors;
+            reportNumber(BPlusReportCode::ReceiveErrors, m_counters.receiveErrors);
+            if (collecting || ++failures > kMaxAttempts)
+                return ReadStatus::Failed;
+            sendAck();
+            nakSent = false;
+            state = WaitDle;
+            quoted = false;
+            continue;
         }
         if (!bad)
             continue;
@@ -335,6 +453,7 @@ std::optional<Packet> Protocol::takePendingPacket()
 Protocol::SendStatus Protocol::sendFailure(const std::string& text)
 {
     m_failureSent = true;
+    m_failureDeadline = m_line.now() + m_timeouts.afterFailure;
     // Whatever was still in flight no longer matters, but its acknowledgements
     // may still arrive and are no errors.
     m_dropped.clear();
@@ -408,11 +527,14 @@ Protocol::AckEvent Protocol::resynchronise(bool& resent)
 {
     const std::uint8_t enqs[2] = {ENQ, ENQ};
     writeRaw(enqs);
+    // One time-out for the whole answer: bytes that are no acknowledgement
+    // (the peer's NAKs, noise) must not keep the wait going.
+    const std::chrono::milliseconds deadline = m_line.now() + timeout();
     int lastDigit = -1;
     bool afterDle = false;
     for (;;) {
         std::uint8_t b = 0;
-        const BPlusLine::Read r = readRaw(b, false);
+        const BPlusLine::Read r = readRawUntil(b, deadline);
         if (r == BPlusLine::Read::Interrupted)
             return AckEvent::Ended;
         if (r == BPlusLine::Read::TimedOut)
@@ -444,9 +566,12 @@ Protocol::SendStatus Protocol::collectAck()
         bool needResync = resyncAgain;
         resyncAgain = false;
         std::uint8_t b = 0;
-        const BPlusLine::Read r = needResync ? BPlusLine::Read::TimedOut : readRaw(b, false);
-        if (r == BPlusLine::Read::Interrupted)
+        const BPlusLine::Read r = needResync ? BPlusLine::Read::TimedOut : readRaw(b, !m_failureSent);
+        if (r == BPlusLine::Read::Interrupted) {
+            if (!m_line.transferModeEnded() && !m_peerSilent && !m_failureSent && m_line.abortRequested())
+                return SendStatus::Aborted;
             return SendStatus::Ended;
+        }
         if (r == BPlusLine::Read::TimedOut) {
             needResync = true;
         } else if (afterDle) {
@@ -460,6 +585,10 @@ Protocol::SendStatus Protocol::collectAck()
                 handled = true;
             } else if (b == ';') {
                 ++m_counters.waits;
+            } else if (b == DLE) {
+                afterDle = true;  // the digit of the first acknowledgement was lost
+            } else {
+                needResync = true;  // a damaged acknowledgement: ask again now
             }
         } else if (b == DLE) {
             afterDle = true;
@@ -468,7 +597,17 @@ Protocol::SendStatus Protocol::collectAck()
         } else if (b == ETX) {
             sendNak();
         } else if (b == ENQ) {
-            std::fputs("bp:protocol error!\n", stderr);
+            // The peer waits for an acknowledgement too: ours of its packet
+            // was lost while it already sent its next one. Naming the last
+            // packet we hold makes it resend, and that packet acknowledges ours.
+            trace("ENQ while collecting");
+            // The one sequence shared by both directions: the packet before
+            // our oldest outstanding one is the last we accepted.
+            const int accepted = m_outstanding.empty() ? m_seq : previousSequence(m_outstanding.front().sequence);
+            const std::uint8_t ack[2] = {DLE, static_cast<std::uint8_t>('0' + accepted)};
+            writeRaw(ack);
+        } else if (b >= '0' && b <= '9') {
+            needResync = true;  // an acknowledgement whose DLE was damaged
         }
 
         if (needResync) {
@@ -505,6 +644,9 @@ Protocol::SendStatus Protocol::collectAck()
             reportNumber(BPlusReportCode::SendErrors, m_counters.sendErrors);
             if (++errors > (m_failureSent ? kMaxErrorsAfterFailure : kMaxErrors))
                 return SendStatus::Failed;
+            // The acknowledgement we wait for may have been the damaged one:
+            // resynchronise now rather than after a whole time-out.
+            resyncAgain = true;
             break;
         }
     }

@@ -19,10 +19,19 @@
 
 namespace kiro::online::bplus {
 
+// A live peer answers a NAK or an ENQ ENQ within seconds, so the wait that
+// triggers one is short, and a peer that has sent nothing at all for the
+// silence limit is taken as gone: a dead host costs well under a minute,
+// not the ten two-minute attempts a transfer would otherwise grant it.
 struct Timeouts {
-    std::chrono::milliseconds normal{120000};
-    // Once a failure packet went out the peer is expected to answer quickly.
-    std::chrono::milliseconds afterFailure{30000};
+    std::chrono::milliseconds normal{15000};
+    // Once a failure packet went out the peer is expected to answer quickly;
+    // this bounds the whole wait for its acknowledgement.
+    std::chrono::milliseconds afterFailure{10000};
+    std::chrono::milliseconds silence{45000};
+    // A packet's bytes come in one burst: a gap this long inside one means
+    // its tail was lost, and a NAK now saves the sender's whole time-out.
+    std::chrono::milliseconds withinPacket{3000};
 };
 
 struct Packet {
@@ -45,7 +54,7 @@ struct Counters {
 class Protocol {
 public:
     enum class ReadStatus { Packet, Failed, Aborted, Ended };
-    enum class SendStatus { Ok, Failed, PeerFailed, Ended };
+    enum class SendStatus { Ok, Failed, PeerFailed, Ended, Aborted };
 
     Protocol(BPlusLine& line, BPlusReportSink* sink, Timeouts timeouts = {});
 
@@ -53,6 +62,9 @@ public:
     // 512-byte blocks, checksum, no resume, own quote set.
     void reset();
     void applyAgreement(const Agreement& agreement);
+    // The agreement that holds once the peer has our transport parameters:
+    // a packet from the peer that checks under it applies it.
+    void expectAgreement(const Agreement& agreement) { m_pendingAgreement = agreement; }
     // The table in force for packets sent from now on.
     void setQuoteTable(const QuoteTable& table) { m_quoteTable = table; }
 
@@ -78,7 +90,16 @@ public:
     SendStatus sendFailure(const std::string& text);
 
     // Reads one raw byte (counted); used by the callers' own loops.
+    // Interrupted also once the peer has been silent for the silence limit.
     BPlusLine::Read readRaw(std::uint8_t& byte, bool stopOnAbort);
+    // Like readRaw, but gives up at the deadline (a line time from now()).
+    BPlusLine::Read readRawUntil(std::uint8_t& byte, std::chrono::milliseconds deadline);
+    // True once a read ended because the peer fell silent.
+    bool peerSilent() const { return m_peerSilent; }
+    // After the last packet: answers the peer's ENQ (its acknowledgement was
+    // lost) and repeats of that packet for up to the given time, and stops at
+    // the first byte that is not B Plus. Returns that byte, if any.
+    std::optional<std::uint8_t> linger(std::chrono::milliseconds time);
 
     const Counters& counters() const { return m_counters; }
     bool agreed() const { return m_agreed; }
@@ -105,6 +126,7 @@ private:
     enum class AckEvent { Freed, Packet, Error, PeerFailed, Ended, Stale };
 
     std::chrono::milliseconds timeout() const;
+    BPlusLine::Read readFor(std::uint8_t& byte, std::chrono::milliseconds wait, bool stopOnAbort);
     void transmit(const Slot& slot);
     void resendAll();
     SendStatus collectAck();
@@ -134,8 +156,12 @@ private:
     std::deque<Slot> m_outstanding;
     std::deque<int> m_dropped;  // sequences given up by sendFailure
     std::optional<Packet> m_pending;
+    std::optional<Agreement> m_pendingAgreement;
     std::string m_peerFailure;
     int m_reportInterval = 30;
+    std::chrono::milliseconds m_lastHeard{0};
+    bool m_peerSilent = false;
+    std::chrono::milliseconds m_failureDeadline{0};
     bool m_trace = false;  // KIRO_BPLUS_TRACE set: protocol events to stderr
 };
 

@@ -131,7 +131,12 @@ BPlusOutcome BPlusTransfer::run(const std::string& parameterText)
             continue;
         }
         if (b == bplus::ENQ) {
-            m_protocol.sendEnqAnswer();
+            // Once the parameters are agreed an ENQ is the host asking again
+            // for our acknowledgement of its last packet, not a new start.
+            if (m_protocol.agreed())
+                m_protocol.sendAck();
+            else
+                m_protocol.sendEnqAnswer();
         } else if (b == bplus::DLE) {
             Packet packet;
             switch (m_protocol.readPacket(packet, true)) {
@@ -151,7 +156,10 @@ BPlusOutcome BPlusTransfer::run(const std::string& parameterText)
         escSeen = b == bplus::ESC;
     }
     m_outcome.counters = m_protocol.counters();
-    m_outcome.elapsedMs = (m_line.now() - m_startTime).count();
+    if (!m_outcome.success || m_outcome.elapsedMs == 0)
+        m_outcome.elapsedMs = (m_line.now() - m_startTime).count();
+    if (m_sink)
+        m_sink->report({BPlusReportCode::Finished, m_outcome.message, m_outcome.success ? 1 : 0});
     m_line.endTransferMode();
     return m_outcome;
 }
@@ -193,12 +201,17 @@ BPlusTransfer::Next BPlusTransfer::agreeParameters(const Packet& packet)
     const bplus::TransportParameters peer =
         bplus::TransportParameters::parse(std::span<const std::uint8_t>(packet.data).subspan(1));
     m_protocol.setQuoteTable(bplus::QuoteTable(bplus::kQuoteAll));
+    m_protocol.expectAgreement(bplus::agree(own, peer));
     Protocol::SendStatus s = m_protocol.sendPacket(own.encode());
     if (s == Protocol::SendStatus::Ok)
         s = m_protocol.flush();
     if (s != Protocol::SendStatus::Ok) {
         if (s == Protocol::SendStatus::PeerFailed)
             status("Failure Packet received...aborting");
+        else if (s == Protocol::SendStatus::Aborted)
+            fail("Aborting download per your request", "AAborted by user");
+        else
+            status("Transfer failure");
         return Next::Finished;
     }
     m_protocol.applyAgreement(bplus::agree(own, peer));
@@ -309,7 +322,19 @@ void BPlusTransfer::download(const std::filesystem::path& path)
         }
         const Protocol::SendStatus s =
             m_protocol.sendPacket("Tr" + decimal(length) + " " + decimal(crc) + " ");
-        if (s != Protocol::SendStatus::Ok || m_protocol.flush() != Protocol::SendStatus::Ok) {
+        const Protocol::SendStatus flushed = s == Protocol::SendStatus::Ok ? m_protocol.flush() : s;
+        if (flushed == Protocol::SendStatus::Aborted) {
+            fail("Aborting download per your request", "AAborted by user");
+            status("File retained.");
+            return;
+        }
+        if (flushed == Protocol::SendStatus::PeerFailed) {
+            file.close();
+            setAside(path);
+            status("Failure Packet received...aborting");
+            return;
+        }
+        if (flushed != Protocol::SendStatus::Ok) {
             status(m_protocol.peerFailure().empty() ? "Download failure" : "Failure Packet received...aborting");
             status("File retained.");
             return;
@@ -357,6 +382,13 @@ void BPlusTransfer::download(const std::filesystem::path& path)
             m_protocol.sendAck();
             m_outcome.success = true;
             reportProgress(0);
+            m_outcome.elapsedMs = (m_line.now() - m_startTime).count();
+            // If that acknowledgement is lost the host asks again with ENQ
+            // once its wait runs out; its next text ends our wait at once and
+            // goes back to the prompt matcher.
+            if (const std::optional<std::uint8_t> text =
+                    m_protocol.linger(m_options.timeouts.normal + std::chrono::seconds(2)))
+                m_line.giveBack(*text);
             return;
         } else if (type == 'T' && sub == 'I') {
             m_protocol.sendAck();
@@ -382,6 +414,10 @@ void BPlusTransfer::download(const std::filesystem::path& path)
             break;
         } else if (type == 'F') {
             m_protocol.sendAck();
+            if (resume && firstData) {
+                file.close();
+                setAside(path);
+            }
             status("Failure Packet received...aborting");
             break;
         } else {
@@ -392,6 +428,26 @@ void BPlusTransfer::download(const std::filesystem::path& path)
     if (file.is_open())
         file.close();
     m_protocol.reportStatus("File retained.");
+}
+
+void BPlusTransfer::setAside(const std::filesystem::path& path)
+{
+    // The host refused to resume from our part: kept under another name, it
+    // no longer stands in the way of the whole file next time.
+    std::error_code ec;
+    std::filesystem::path aside = path;
+    aside += ".old";
+    std::filesystem::rename(path, aside, ec);
+    if (!ec)
+        status("Partial file set aside as " + aside.filename().string());
+}
+
+void BPlusTransfer::uploadFailed(Protocol::SendStatus s)
+{
+    if (s == Protocol::SendStatus::Aborted)
+        fail("Aborting the upload per your request", "AAborted by user");
+    else
+        status(s == Protocol::SendStatus::PeerFailed ? "Failure Packet received...aborting" : "Upload failure");
 }
 
 void BPlusTransfer::upload(const std::filesystem::path& path)
@@ -427,7 +483,7 @@ void BPlusTransfer::upload(const std::filesystem::path& path)
         packet.resize(1 + static_cast<std::size_t>(n));
         const Protocol::SendStatus s = m_protocol.sendPacket(packet);
         if (s != Protocol::SendStatus::Ok) {
-            status(s == Protocol::SendStatus::PeerFailed ? "Failure Packet received...aborting" : "Upload failure");
+            uploadFailed(s);
             return;
         }
         m_outcome.bytesInFile += n;
@@ -438,7 +494,7 @@ void BPlusTransfer::upload(const std::filesystem::path& path)
     if (s == Protocol::SendStatus::Ok)
         s = m_protocol.flush();
     if (s != Protocol::SendStatus::Ok) {
-        status(s == Protocol::SendStatus::PeerFailed ? "Failure Packet received...aborting" : "Upload failure");
+        uploadFailed(s);
         return;
     }
     status("*** Transfer Complete ***");

@@ -60,6 +60,8 @@ private:
     void transfer(const bplus::Packet& packet);
     void download(const std::filesystem::path& path);
     void upload(const std::filesystem::path& path);
+    void uploadFailed(bplus::Protocol::SendStatus s);
+    void setAside(const std::filesystem::path& path);
     bool readDownloadPacket(bplus::Packet& packet);
     void sendIdentification();
     void fail(const std::string& status, const std::string& failure);

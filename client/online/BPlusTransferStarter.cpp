@@ -46,7 +46,7 @@ bplus::Timeouts BPlusTransferStarter::timeoutsForTick(std::chrono::milliseconds 
         return std::max(std::chrono::milliseconds(t.count() * tick.count() / kSessionTick.count()),
                         std::chrono::milliseconds(1));
     };
-    return {scale(normal.normal), scale(normal.afterFailure)};
+    return {scale(normal.normal), scale(normal.afterFailure), scale(normal.silence), scale(normal.withinPacket)};
 }
 
 bool BPlusTransferStarter::start(const std::string& parameter, TransferReportSink& reports)

@@ -23,6 +23,7 @@ bool CommPort::createCaptureFile() {
   const std::string path = capturePath().string();
   ::unlink(path.c_str());
   m_captureFd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  m_captureBytes = 0;
   // Without a capture file the port still works; nothing reads the file back.
   return m_captureFd >= 0;
 }
@@ -35,6 +36,16 @@ void CommPort::closeCaptureFile() {
 }
 
 void CommPort::appendCapture(const unsigned char* bytes, std::size_t length) {
+  if (m_captureFd >= 0 && m_captureBytes + length > m_captureLimit) {
+    // A session left online for days must not fill the disk: the full file
+    // becomes "Kiro.sys.1" (replacing the one before) and a new one begins.
+    ::close(m_captureFd);
+    const std::string path = capturePath().string();
+    ::rename(path.c_str(), (path + ".1").c_str());
+    m_captureFd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    m_captureBytes = 0;
+  }
+  m_captureBytes += length;
   while (m_captureFd >= 0 && length > 0) {
     const ssize_t n = ::write(m_captureFd, bytes, length);
     if (n < 0 && errno == EINTR) {
@@ -66,11 +77,12 @@ bool CommPort::Init(ReceiveHandler* handler, std::uint8_t port, std::uint32_t ba
 }
 
 bool CommPort::Reconfigure(std::uint8_t port, std::uint32_t baudRate) {
-  closeCaptureFile();
+  // The reader appends to the capture file: it stops before the file closes.
   if (m_record) {
     Close();
     m_record = false;
   }
+  closeCaptureFile();
   m_port = port;
   m_baudRate = baudRate;
   createCaptureFile();
@@ -79,11 +91,11 @@ bool CommPort::Reconfigure(std::uint8_t port, std::uint32_t baudRate) {
 }
 
 void CommPort::Shutdown() {
-  closeCaptureFile();
   if (m_record) {
     Close();
     m_record = false;
   }
+  closeCaptureFile();
 }
 
 bool CommPort::Open() {
@@ -168,6 +180,12 @@ void CommPort::readBlocks() {
       }
       dispatch(block, result.count);
     }
+    // After the bytes that came with it (the modem's "NO CARRIER").
+    if (m_device->takeCarrierLost()) {
+      if (ReceiveHandler* handler = m_handler.load(std::memory_order_acquire)) {
+        handler->carrierLost();
+      }
+    }
     if (result.error != 0 && result.error != EAGAIN) {
       feedCommError(static_cast<std::uint32_t>(result.error));
       feedErrorFlags();
@@ -191,11 +209,15 @@ void CommPort::feedCommError(std::uint32_t code) {
   dispatch(reinterpret_cast<const unsigned char*>(text), static_cast<std::size_t>(n));
 }
 
+std::uint32_t CommPort::takeErrorFlags() {
+  std::lock_guard<std::mutex> lock(m_errorFlagsMutex);
+  return m_device ? m_device->takeErrorFlags() : 0;
+}
+
+// Reader thread: the device lives as long as the reader runs.
 void CommPort::feedErrorFlags() {
-  if (m_device) {
-    if (const std::uint32_t flags = m_device->takeErrorFlags(); flags != 0) {
-      feedCommError(flags);
-    }
+  if (const std::uint32_t flags = takeErrorFlags(); flags != 0) {
+    feedCommError(flags);
   }
 }
 
@@ -228,15 +250,19 @@ bool CommPort::writeBlock(const unsigned char* data, std::size_t length) {
   if (result.error == 0) {
     return true;
   }
+  // Taken while the device cannot go away under us (Close resets it under
+  // the same lock).
+  const std::uint32_t flags = takeErrorFlags();
   lock.unlock();
-  if (result.error == ETIMEDOUT || result.count > 0) {
+  const bool underWay = result.error == ETIMEDOUT || result.count > 0;
+  if (underWay) {
     // The write got under way and then failed: reported in the stream only.
     feedCommError(static_cast<std::uint32_t>(result.error));
-    feedErrorFlags();
-    return true;
   }
-  feedErrorFlags();
-  return false;
+  if (flags != 0) {
+    feedCommError(flags);
+  }
+  return underWay;
 }
 
 bool CommPort::Write(const void* bytes, std::size_t length) {

@@ -21,7 +21,8 @@ using PortDeviceFactory = std::function<std::unique_ptr<PortDevice>(std::uint8_t
 
 // The device factory the client uses (SerialDevice / TelnetModemDevice, paths
 // and phone book from the registry).
-PortDeviceFactory defaultPortDeviceFactory();
+// timeScale: the session tick over 500 ms, for the virtual modem's waits.
+PortDeviceFactory defaultPortDeviceFactory(double timeScale = 1.0);
 
 // The client's one line to the outside world. Main thread: Init, Reconfigure,
 // Shutdown, Open, Close, Write, BeginTransferMode. Reader thread: the byte
@@ -69,6 +70,9 @@ public:
   std::uint32_t baudRate() const { return m_baudRate; }
   std::size_t queuedTransferBytes() const { return m_ring.size(); }
   std::filesystem::path capturePath() const;
+  // Past this size the capture file is rotated (tests lower it).
+  static constexpr std::uint64_t kCaptureLimit = 8u << 20;
+  void setCaptureLimit(std::uint64_t bytes) { m_captureLimit = bytes; }
 
   // The byte dispatcher, public so tests (and injected error text) can feed it.
   void dispatch(const unsigned char* bytes, std::size_t length);
@@ -78,6 +82,8 @@ private:
   void readBlocks();
   void feedCommError(std::uint32_t code);
   void feedErrorFlags();
+  // The reader and a failed write both ask; one at a time.
+  std::uint32_t takeErrorFlags();
   bool writeBlock(const unsigned char* data, std::size_t length);
   bool createCaptureFile();
   void closeCaptureFile();
@@ -99,6 +105,9 @@ private:
   std::atomic<bool> m_transferAbort{false};
 
   int m_captureFd = -1;
+  std::uint64_t m_captureBytes = 0;
+  std::uint64_t m_captureLimit = kCaptureLimit;
+  std::mutex m_errorFlagsMutex;
   std::mutex m_writeMutex;    // a write starts after the previous one completed
   std::mutex m_dispatchMutex; // reader and injected error text never interleave
 };

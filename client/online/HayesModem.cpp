@@ -135,6 +135,12 @@ std::vector<ModemAction> HayesModem::commandByte(unsigned char byte) {
   if (byte == m_s[4] || byte < 0x20) {
     return out;
   }
+  // A command line begins at "AT": whatever came before it on the line
+  // ("+++" typed after the carrier was already gone) is dropped.
+  if ((byte == 'T' || byte == 't') && !m_line.empty() && (m_line.back() == 'A' || m_line.back() == 'a') &&
+      !startsWithAt(m_line)) {
+    m_line.erase(0, m_line.size() - 1);
+  }
   if (m_line.size() <= kMaxLine) {
     m_line.push_back(static_cast<char>(byte));
   }

@@ -394,6 +394,9 @@ void HostSession::runStep()
         m_view.setBarRange(100);
         m_view.setBarPosition(0);
         m_transferTotal = -1;
+        m_transferActive = m_transfer != nullptr;
+        m_transferSerial = serial;
+        m_forcedFailure.clear();
         if (m_transfer)
             m_transfer->start(step.command, *this);
     }
@@ -533,6 +536,10 @@ void HostSession::handleOutcome(int index, const std::string &text)
         handleWatchedLine(index);
         return;
     }
+    if (index == SessionLineTap::kCarrierLostIndex) {
+        handleCarrierLost();
+        return;
+    }
     if (index < 0 || index >= static_cast<int>(kStepOutcomeCount))
         return;
     m_tap.acknowledge();
@@ -547,6 +554,7 @@ void HostSession::handleOutcome(int index, const std::string &text)
 
     if (m_cancelRequested) {
         m_cancelRequested = false;
+        m_forcedFailure.clear();
         switch (m_state) {
         case Idle:
         case ModemInit:
@@ -568,6 +576,19 @@ void HostSession::handleOutcome(int index, const std::string &text)
         default:
             break;
         }
+    }
+
+    if (!m_forcedFailure.empty()) {
+        // The step's transfer failed, or the line dropped: whatever the host
+        // said since, the step fails with that text.
+        const std::string failure = std::move(m_forcedFailure);
+        m_forcedFailure.clear();
+        const StepOutcome failed{kTimeOutPrompt, 1, failure.c_str()};
+        setStatus(failure);
+        m_failureGuard = true;
+        handleFailure(failed);
+        m_failureGuard = false;
+        return;
     }
 
     if (!m_script || m_script[m_step].isEnd())
@@ -669,6 +690,56 @@ void HostSession::handleBusy()
 // ---------------------------------------------------------------------------
 // Transfer reports
 
+void HostSession::handleCarrierLost()
+{
+    if (!m_busy) {
+        // Between jobs: the next one must dial again.
+        if (m_online) {
+            m_online = false;
+            closePort();
+        }
+        return;
+    }
+    // Hanging up on purpose: nothing to fail.
+    if (m_phase == 2 || m_state == Disconnecting || m_state == LoggingOut || m_cancelRequested)
+        return;
+    if (m_failureGuard) {
+        // A failure is already being shown: it only must not try to hang up.
+        m_online = false;
+        m_phase = 0;
+        return;
+    }
+    // There is no line left to log out of or hang up: the failure closes
+    // the port. A transfer still running stops with it.
+    m_online = false;
+    m_phase = 0;
+    m_transferActive = false;
+    if (!m_port.TransferModeEnded())
+        m_port.EndTransferMode();
+    m_forcedFailure = kClearedMessage;
+    timeOutReport();
+}
+
+void HostSession::transferFinished(bool success, const std::string &text)
+{
+    // A cancel, or the host's prompt, may have moved the session on already.
+    if (!m_transferActive || m_transferSerial != m_flowSerial || m_cancelRequested || m_state == TransferCancel)
+        return;
+    m_transferActive = false;
+    if (success) {
+        // The host's prompt follows at once; a host that never sends it
+        // must not keep the line for ever.
+        m_currentTimeOut = m_defaultTimeOut;
+        m_timeOutCount = 0;
+        m_timeOutArmed = true;
+        return;
+    }
+    m_forcedFailure = text.empty() ? std::string("Transfer failure") : text;
+    // Ends the step now, unless the host's prompt is already on its way;
+    // either report fails the step with the transfer's text.
+    timeOutReport();
+}
+
 void HostSession::postTransferReport(int code, std::string text, std::int64_t value)
 {
     QMetaObject::invokeMethod(
@@ -706,6 +777,9 @@ void HostSession::handleTransferReport(int code, const std::string &text, std::i
         break;
     case 13:
         m_view.setLine(ProgressLine::Rate, format("Rate:%lld(Byte/Sec)", value));
+        break;
+    case 17:
+        transferFinished(value != 0, text);
         break;
     default:
         break;

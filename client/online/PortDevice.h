@@ -68,6 +68,9 @@ public:
   virtual void purge() = 0;
   // Takes (and clears) the comm error flags gathered since the last call.
   virtual std::uint32_t takeErrorFlags() { return 0; }
+  // True once after an established connection lost its carrier (the host
+  // hung up, the line dropped); reader thread.
+  virtual bool takeCarrierLost() { return false; }
 
   virtual std::string lastError() const = 0;
 };

@@ -5,8 +5,8 @@
 
 namespace kiro::online {
 
-PortDeviceFactory defaultPortDeviceFactory() {
-  return [](std::uint8_t port) -> std::unique_ptr<PortDevice> {
+PortDeviceFactory defaultPortDeviceFactory(double timeScale) {
+  return [timeScale](std::uint8_t port) -> std::unique_ptr<PortDevice> {
     if (port == 0) {
       return nullptr;
     }
@@ -18,6 +18,7 @@ PortDeviceFactory defaultPortDeviceFactory() {
     TelnetModemOptions options;
     options.phoneBook = [registry](const std::string& digits) { return telnetPhoneBookEntry(*registry, digits); };
     options.pacing = telnetLinePacing(*registry);
+    options.timeScale = timeScale;
     return std::make_unique<TelnetModemDevice>(std::move(options));
   };
 }

@@ -1,23 +1,51 @@
 #include "client/online/PromptMatcher.h"
 
+#include "common/Cp932.h"
+
 #include <utility>
 
 namespace kiro::online {
 
 namespace {
 
-bool endsWith(const std::string &text, const std::string &tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
+// How much goes at once when the buffer is full: the erase is rare.
+constexpr std::size_t kDropChunk = 4096;
+
+bool isTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
 
 } // namespace
 
 void PromptMatcher::arm(MatchArm arm)
 {
     m_arm = std::move(arm);
-    m_buffer.clear();
+    clearBuffer();
+    m_trailNext = false;
     m_armed = true;
+}
+
+void PromptMatcher::push(unsigned char byte)
+{
+    bool start = true;
+    if (m_trailNext && isTrailByte(byte)) {
+        start = false;
+        m_trailNext = false;
+    } else {
+        m_trailNext = cp932::isLeadByte(byte);
+    }
+    if (m_buffer.size() >= kBufferLimit) {
+        m_buffer.erase(0, kDropChunk);
+        m_starts.erase(m_starts.begin(), m_starts.begin() + kDropChunk);
+    }
+    m_buffer.push_back(static_cast<char>(byte));
+    m_starts.push_back(start);
+}
+
+bool PromptMatcher::endsWithText(const std::string &text) const
+{
+    if (text.size() > m_buffer.size())
+        return false;
+    const std::size_t at = m_buffer.size() - text.size();
+    return m_buffer.compare(at, text.size(), text) == 0 && (text.empty() || m_starts[at]);
 }
 
 bool PromptMatcher::accepts(unsigned char byte)
@@ -30,16 +58,19 @@ bool PromptMatcher::accepts(unsigned char byte)
 
 std::optional<MatchReport> PromptMatcher::feed(unsigned char byte)
 {
-    if (!m_armed || !accepts(byte))
+    if (!m_armed)
         return std::nullopt;
-    if (m_buffer.size() < kBufferLimit)
-        m_buffer.push_back(static_cast<char>(byte));
+    if (!accepts(byte)) {
+        m_trailNext = false;  // a control byte is no trail byte
+        return std::nullopt;
+    }
+    push(byte);
 
     switch (m_arm.mode) {
     case MatchMode::WaitEcho:
-        if (endsWith(m_buffer, m_arm.command)) {
+        if (endsWithText(m_arm.command)) {
             m_arm.mode = MatchMode::Prompts;
-            m_buffer.clear();
+            clearBuffer();
         }
         return std::nullopt;
     case MatchMode::Prompts:
@@ -47,7 +78,7 @@ std::optional<MatchReport> PromptMatcher::feed(unsigned char byte)
             // An empty prompt ends the list, like an absent one.
             if (m_arm.prompts[i].empty())
                 break;
-            if (endsWith(m_buffer, m_arm.prompts[i]))
+            if (endsWithText(m_arm.prompts[i]))
                 return report(static_cast<int>(i));
         }
         return std::nullopt;

@@ -34,13 +34,18 @@ struct MatchReport {
 class PromptMatcher {
 public:
     // The buffer never holds more than this many characters, so that it can
-    // be handed over with a terminator in a 64,000-byte receive buffer.
+    // be handed over with a terminator in a 64,000-byte receive buffer; past
+    // it the oldest bytes go, so a prompt after a long listing still matches.
     static constexpr std::size_t kBufferLimit = 63999;
 
     void arm(MatchArm arm);
     void disarm() { m_armed = false; }
     // A transfer step's prompts are matched from the end of the transfer on.
-    void clearBuffer() { m_buffer.clear(); }
+    void clearBuffer()
+    {
+        m_buffer.clear();
+        m_starts.clear();
+    }
     bool armed() const { return m_armed; }
     MatchMode mode() const { return m_arm.mode; }
     const std::string &buffer() const { return m_buffer; }
@@ -54,9 +59,15 @@ public:
 
 private:
     std::optional<MatchReport> report(int index);
+    void push(unsigned char byte);
+    // The buffer ends with text (byte for byte) that starts on a character
+    // of code page 932, not on the trail byte of one.
+    bool endsWithText(const std::string &text) const;
 
     MatchArm m_arm;
     std::string m_buffer;
+    std::vector<bool> m_starts;  // per buffered byte: a character starts here
+    bool m_trailNext = false;    // the last byte was a lead byte
     bool m_armed = false;
 };
 

@@ -19,6 +19,8 @@ public:
   virtual void watchByte(unsigned char byte) = 0;
   // Empties the match buffer: on CommPort::Init and when transfer mode ends.
   virtual void clearMatchBuffer() = 0;
+  // The device lost its carrier (reader thread), in or out of transfer mode.
+  virtual void carrierLost() {}
 };
 
 } // namespace kiro::online

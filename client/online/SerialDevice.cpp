@@ -96,7 +96,9 @@ bool SerialDevice::configure(const LineSettings& settings) {
   ::cfmakeraw(&tio);
   tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
   tio.c_cflag |= CS8 | CREAD | CLOCAL; // CLOCAL: the modem's carrier does not gate the port
-  tio.c_cflag &= ~HUPCL;               // DTR is ours to drop, on Close
+  // HUPCL: should the client die without closing, the last close of the
+  // port still drops DTR and the modem hangs up.
+  tio.c_cflag |= HUPCL;
   if (settings.flowControl & kFlowRtsCts) {
     tio.c_cflag |= CRTSCTS;
   }
@@ -250,6 +252,17 @@ bool SerialDevice::readErrorCounters(std::uint32_t counters[4]) {
   (void)counters;
 #endif
   return false;
+}
+
+bool SerialDevice::takeCarrierLost() {
+  int lines = 0;
+  if (m_fd < 0 || ::ioctl(m_fd, TIOCMGET, &lines) != 0) {
+    return false;
+  }
+  const bool carrier = (lines & TIOCM_CAR) != 0;
+  const bool lost = m_hadCarrier && !carrier;
+  m_hadCarrier = carrier;
+  return lost;
 }
 
 std::uint32_t SerialDevice::takeErrorFlags() {

@@ -25,6 +25,8 @@ public:
   bool setDtr(bool raised) override;
   void purge() override;
   std::uint32_t takeErrorFlags() override;
+  // DCD going from high to low (CLOCAL keeps the port usable meanwhile).
+  bool takeCarrierLost() override;
   std::string lastError() const override { return m_error; }
 
   const std::string& path() const { return m_path; }
@@ -39,6 +41,7 @@ private:
   std::string m_error;
   std::uint32_t m_lastCounters[4] = {};
   bool m_haveCounters = false;
+  bool m_hadCarrier = false; // reader thread
 };
 
 } // namespace kiro::online

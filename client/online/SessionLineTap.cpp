@@ -61,6 +61,13 @@ void SessionLineTap::acknowledge()
         m_state = State::Idle;
 }
 
+void SessionLineTap::carrierLost()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_sink)
+        m_sink(kCarrierLostIndex, {});
+}
+
 void SessionLineTap::clearMatchBuffer()
 {
     std::lock_guard lock(m_mutex);

@@ -51,6 +51,9 @@ public:
     void matchByte(unsigned char byte) override { onByte(byte); }
     void watchByte(unsigned char byte) override { onByte(byte); }
     void clearMatchBuffer() override;
+    // Reported to the sink as kCarrierLostIndex.
+    void carrierLost() override;
+    static constexpr int kCarrierLostIndex = 34;
 
 private:
     enum class State { Idle, Armed, Reported };

@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace kiro::online {
 namespace {
@@ -18,6 +19,7 @@ namespace {
 // Bytes the device holds for the port before it stops reading the socket
 // (TCP then slows the host down instead of losing bytes).
 constexpr std::size_t kPortQueueLimit = 16000;
+constexpr std::size_t kNetQueueLimit = 64000;
 
 void closeFd(int& fd) {
   if (fd >= 0) {
@@ -53,7 +55,9 @@ std::optional<TelnetTarget> parseTelnetTarget(const std::string& entry) {
   return target;
 }
 
-TelnetModemDevice::TelnetModemDevice(TelnetModemOptions options) : m_options(std::move(options)) {}
+TelnetModemDevice::TelnetModemDevice(TelnetModemOptions options) : m_options(std::move(options)) {
+  m_modem.setTimeScale(m_options.timeScale);
+}
 
 TelnetModemDevice::~TelnetModemDevice() { close(); }
 
@@ -295,8 +299,21 @@ void TelnetModemDevice::purge() {
   m_netWritable.notify_all();
 }
 
+std::size_t TelnetModemDevice::queuedForNet() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_toNet.size();
+}
+
+bool TelnetModemDevice::takeCarrierLost() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return std::exchange(m_carrierLost, false);
+}
+
 void TelnetModemDevice::dropConnection(bool sayNoCarrier) {
   const bool had = m_socket >= 0;
+  if (had && sayNoCarrier && !m_connecting) {
+    m_carrierLost = true;
+  }
   closeFd(m_socket);
   m_connecting = false;
   m_mode = Mode::Command;
@@ -371,7 +388,8 @@ void TelnetModemDevice::startDial(const std::string& digits, std::unique_lock<st
       ::freeaddrinfo(list);
       m_telnet = target->telnet;
       m_connecting = true;
-      m_connectDeadline = nowMs() + m_options.connectTimeOutMs;
+      m_connectDeadline =
+          nowMs() + std::max<std::int64_t>(1, static_cast<std::int64_t>(m_options.connectTimeOutMs * m_options.timeScale));
       return;
     }
     // A refusal is the line being busy; try the host's other addresses first.
@@ -477,7 +495,10 @@ void TelnetModemDevice::worker() {
       if (m_connecting) {
         fds[1].events = POLLOUT;
       } else {
-        if (m_toPort.size() + m_paced.size() < kPortQueueLimit) {
+        // A peer that floods option requests without reading our answers
+        // is not read from either until they have gone out: its flood
+        // waits in its own socket buffers, not in our memory.
+        if (m_toPort.size() + m_paced.size() < kPortQueueLimit && m_toNet.size() < kNetQueueLimit) {
           fds[1].events |= POLLIN;
         }
         if (!m_toNet.empty() && (!m_options.pacing || m_sendCredit >= 1.0)) {
@@ -502,8 +523,10 @@ void TelnetModemDevice::worker() {
     }
     const int timeout = wakeAt < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, wakeAt - now));
 
+    // Counted under the lock: a writer may close the socket meanwhile.
+    const nfds_t count = fds[1].fd >= 0 ? 2 : 1;
     lock.unlock();
-    const int ready = ::poll(fds, m_socket >= 0 ? 2 : 1, timeout);
+    const int ready = ::poll(fds, count, timeout);
     lock.lock();
     if (ready < 0) {
       continue;

@@ -23,6 +23,9 @@ struct TelnetModemOptions {
   TelnetPhoneBook phoneBook;
   bool pacing = false;         // deliver bytes no faster than the port's speed
   int connectTimeOutMs = 30000; // an unanswered host gives NO CARRIER
+  // Scales the connect time-out and the escape guard time (a shortened
+  // session tick in tests and kiro-link --tick-ms).
+  double timeScale = 1.0;
 };
 
 // Where a phone-book entry points.
@@ -56,6 +59,8 @@ public:
 
   // For tests and diagnostics.
   bool online() const;
+  std::size_t queuedForNet() const;
+  bool takeCarrierLost() override;
 
 private:
   enum class Mode : std::uint8_t { Command, Dialing, Online };
@@ -95,6 +100,7 @@ private:
   std::int64_t m_connectDeadline = 0;
   std::optional<std::string> m_pendingDial; // digits waiting for the worker
   bool m_abortDial = false;
+  bool m_carrierLost = false;
 
   std::deque<unsigned char> m_toPort;   // for the port's reads
   std::deque<unsigned char> m_paced;    // received, held back by pacing

@@ -12,7 +12,8 @@ namespace kiro::online {
 // Codes: 1 text = direction ("D..." download, else upload); 3 text = file
 // name; 6 and 9 number = error count; 10 number = remaining bytes (0 = the
 // transfer is over); 11 number = bytes moved; 13 number = rate in bytes per
-// second. Other codes are ignored.
+// second; 17 number = the transfer is over (1 succeeded, 0 failed), text =
+// its last status, posted before transfer mode ends. Other codes are ignored.
 class TransferReportSink {
 public:
     virtual ~TransferReportSink() = default;

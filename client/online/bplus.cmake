@@ -17,8 +17,14 @@ kiro_add_gtest(kiro_bplus_tests
     ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusCodecTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusTransferTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusPacketReaderTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusLineFaultTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tests/BPlusIndependentPeerTest.cpp
   LIBS kiro_online
   TIMEOUT 600)
+if(TARGET kiro_bplus_tests)
+  target_compile_definitions(kiro_bplus_tests PRIVATE
+    KIRO_PEER_SCRIPT="${CMAKE_SOURCE_DIR}/tools/bplus-peer/bplus_host.py")
+endif()
 
 # kiro-link against kiro-hostsim: present once both programs are built here.
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/kiro-link/tests/LinkFixture.h AND EXISTS ${CMAKE_SOURCE_DIR}/tools/hostsim/TransferService.h)

@@ -264,10 +264,12 @@ std::optional<std::string> applyTransferSetting(const std::string& key, const st
         return std::nullopt;
     }
     if (key == "bp-timeout") {
-        // Seconds the host waits for a byte (the protocol's 120 by default).
+        // Seconds the host waits for a byte (15 by default); it gives up on a
+        // client silent for three times as long.
         auto error = parseInt(key, value, 1, 600, n);
         s.bplus.timeouts.normal = std::chrono::seconds(n);
         s.bplus.timeouts.afterFailure = std::chrono::seconds(std::min<long long>(n, 30));
+        s.bplus.timeouts.silence = std::chrono::seconds(3 * n);
         return error;
     }
     known = false;

@@ -23,7 +23,9 @@
 #include <QTimer>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <string>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -32,6 +34,11 @@
 using namespace kiro;
 
 namespace {
+
+volatile std::sig_atomic_t g_signal = 0;
+
+void onSignal(int number) { g_signal = number; }
+
 
 // Answers every question with its first button ("はい") and acknowledges
 // every message, printing both.
@@ -114,7 +121,8 @@ int main(int argc, char **argv)
 
     ConsolePrompt prompt;
     online::TextProgressView view;
-    online::CommPort port(online::defaultPortDeviceFactory(), std::filesystem::current_path());
+    // --tick-ms scales the virtual modem's guard time and connect time-out too.
+    online::CommPort port(online::defaultPortDeviceFactory(options.tickMs / 500.0), std::filesystem::current_path());
     online::HostSession session(port, view, prompt);
     if (!port.Init(&session.receiveHandler(), static_cast<std::uint8_t>(settings.ComPort),
                    static_cast<std::uint32_t>(settings.BaudRate))) {
@@ -129,8 +137,12 @@ int main(int argc, char **argv)
     transferOptions.timeouts = online::BPlusTransferStarter::timeoutsForTick(std::chrono::milliseconds(options.tickMs));
     online::BPlusTransferStarter transfers(port, transferOptions, [](const online::BPlusOutcome &o) {
         const long long seconds = std::max<long long>(o.elapsedMs / 1000, 1);
-        std::printf("[transfer] %s %s: %lld bytes, %lld errors, %lld bytes/s, %s\n",
-                    o.download ? "download" : "upload", o.fileName.c_str(), static_cast<long long>(o.bytesInFile),
+        // A transfer that failed before the host named its file has no
+        // direction either.
+        const std::string what =
+            o.started ? std::string(o.download ? "download " : "upload ") + o.fileName : "before the file was named";
+        std::printf("[transfer] %s: %lld bytes, %lld errors, %lld bytes/s, %s\n", what.c_str(),
+                    static_cast<long long>(o.bytesInFile),
                     static_cast<long long>(o.counters.sendErrors + o.counters.receiveErrors),
                     static_cast<long long>(o.dataBytes) / seconds, o.message.c_str());
     });
@@ -167,6 +179,23 @@ int main(int argc, char **argv)
         },
         {},
     });
+    // SIGINT/SIGTERM: every wait ends, a transfer stops, and the port is
+    // closed below, which drops DTR (or the call) and hangs the line up.
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    QTimer signalWatch;
+    QObject::connect(&signalWatch, &QTimer::timeout, [&] {
+        if (g_signal == 0)
+            return;
+        std::printf("[signal] %d: hanging up\n", static_cast<int>(g_signal));
+        signalWatch.stop();
+        port.EndTransferMode();
+        session.abortWaits();
+    });
+    signalWatch.start(50);
+
     if (!options.pressWhen.empty())
         view.pressWhen(options.pressWhen, [&session] {
             QTimer::singleShot(0, &session, [&session] {
@@ -199,7 +228,7 @@ int main(int argc, char **argv)
         } else {
             int failed = session.Run(false, script, kDefaultTimeOutTicks, false);
             const bool logout = options.command == "login" || options.logout;
-            if (logout && session.IsOnline())
+            if (logout && session.IsOnline() && g_signal == 0)
                 failed |= session.Run(true, nullptr, kDefaultTimeOutTicks, false);
             session.HideProgress();
             result = failed ? 1 : 0;
@@ -210,6 +239,8 @@ int main(int argc, char **argv)
                     std::printf("[capture %zu] %s\n", i, text->c_str());
     }
     transfers.join();
+    if (g_signal != 0)
+        result = 1;
     std::printf("result: %s\n", result == 0 ? "success" : "failure");
     port.Shutdown();
     if (!receiveSummary.empty())

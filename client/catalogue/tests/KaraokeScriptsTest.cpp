@@ -54,7 +54,7 @@ TEST(KaraokeScripts, BuffersHoldWhatIsSent)
     EXPECT_FALSE(scripts.setFileName(std::string(80, 'K')));
     EXPECT_FALSE(scripts.setFileName("KR\r1"));
     // Not sent as "KR?01", which names another file.
-    EXPECT_FALSE(scripts.setFileName("KR\xF0\x9F\x8E\xA401"));
+    EXPECT_FALSE(scripts.setFileName("KR\xF0\x9F\x8E\xA4" "01"));
     EXPECT_STREQ(scripts.fileCommand(), "KR00001\r");
     ASSERT_TRUE(scripts.setFileName("曲"));
     EXPECT_EQ(std::string(scripts.fileCommand()), kiro::cp932::fromUtf8("曲") + "\r");

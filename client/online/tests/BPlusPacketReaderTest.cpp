@@ -188,3 +188,32 @@ TEST_F(BPlusPacketReaderTest, TransferInformationSetsTheRemainingBytes)
     EXPECT_EQ(sink.remaining[1], 8);
     EXPECT_EQ(sink.remaining.back(), 0);
 }
+
+TEST_F(BPlusPacketReaderTest, ResynchronisationEndsAPacketAndReArmsItsNak)
+{
+    Bytes host = hostStart();
+    append(host, packet(3, text("TDBSONG.LZH")));
+    // A packet cut short by the host's ENQ ENQ: its bytes are no data.
+    Bytes cut = packet(4, text("Nhello"));
+    cut.resize(cut.size() - 4);
+    append(host, cut);
+    append(host, {ENQ, ENQ});
+    // The resent packet is damaged: NAK. After the next resynchronisation
+    // it is damaged again: that attempt earns its own NAK.
+    Bytes damaged = packet(4, text("Nhello"));
+    damaged[4] ^= 0x20;
+    append(host, damaged);
+    append(host, {ENQ, ENQ});
+    append(host, damaged);
+    append(host, {ENQ, ENQ});
+    append(host, packet(4, text("Nhello")));
+    append(host, packet(5, text("TC")));
+    ScriptLine line(host);
+    BPlusTransfer transfer(line, nullptr);
+    const BPlusOutcome outcome = transfer.run(m_folder.string());
+    ASSERT_TRUE(outcome.success) << outcome.message;
+    EXPECT_EQ(readBack("SONG.LZH"), "hello");
+    EXPECT_EQ(count(line.output(), {NAK}), 2u);
+    EXPECT_EQ(count(line.output(), {DLE, '4'}), 1u);
+    EXPECT_GE(count(line.output(), {DLE, '3'}), 4u);
+}

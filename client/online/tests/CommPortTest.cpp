@@ -171,6 +171,32 @@ TEST_F(CommPortTest, CaptureHoldsHostTextButNotTransferBytes) {
   EXPECT_EQ(readFile(m_folder / "Kiro.sys"), "");
 }
 
+TEST_F(CommPortTest, CaptureFileIsRotatedAtItsLimit) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  CommPort port(serialFactory(pty.name()), m_folder);
+  ASSERT_TRUE(port.Init(&m_handler, 1, 9600));
+  port.setCaptureLimit(100);
+  ASSERT_TRUE(port.Open());
+  std::string all;
+  for (int i = 0; i < 30; ++i) {
+    const std::string line = "line " + std::to_string(i) + "\r\n";
+    all += line;
+    pty.send(line);
+    ASSERT_TRUE(m_handler.waitFor(line, 5000, m_handler.size() - std::min(m_handler.size(), line.size())));
+  }
+  ASSERT_TRUE(m_handler.waitForSize(all.size()));
+  port.Close();
+  const std::string current = readFile(m_folder / "Kiro.sys");
+  const std::string previous = readFile(m_folder / "Kiro.sys.1");
+  EXPECT_LE(current.size(), 100u);
+  EXPECT_LE(previous.size(), 100u);
+  EXPECT_FALSE(previous.empty());
+  // Nothing is lost at the seam: the newest text follows the previous file.
+  EXPECT_EQ(all.substr(all.size() - current.size()), current);
+  EXPECT_EQ(all.substr(all.size() - current.size() - previous.size(), previous.size()), previous);
+}
+
 TEST_F(CommPortTest, WriteTimeOutBecomesErrorText) {
   PtyPair pty;
   ASSERT_TRUE(pty.ok());

@@ -151,3 +151,25 @@ TEST(TelnetCodec, TextModePeerGetsCrNul) {
   codec.decode(reinterpret_cast<const unsigned char*>(in.data()), in.size(), data, reply);
   EXPECT_EQ(data, "a\rb\r\n");
 }
+
+TEST(HayesModem, ACommandLineBeginsAtItsAt) {
+  HayesModem modem;
+  // "+++" sent when the line had already dropped: the modem is in command
+  // mode and the hang-up that follows on the same line is still answered.
+  Typed typed = type(modem, "+++ATH0\r");
+  EXPECT_EQ(typed.toPort, "+++ATH0\r\r\nOK\r\n");
+  ASSERT_EQ(typed.other.size(), 1u);
+  EXPECT_EQ(typed.other[0].kind, ModemAction::Kind::HangUp);
+  EXPECT_EQ(type(modem, "noise at&f\r").toPort, "noise at&f\r\r\nOK\r\n");
+  // Text without AT still gets no answer.
+  EXPECT_EQ(type(modem, "hello\r").toPort, "hello\r");
+}
+
+TEST(HayesModem, GuardTimeFollowsTheTimeScale) {
+  HayesModem modem;
+  EXPECT_EQ(modem.guardTimeMs(), 1000);
+  modem.setTimeScale(0.1);
+  EXPECT_EQ(modem.guardTimeMs(), 100);
+  type(modem, "ATS12=5\r");
+  EXPECT_EQ(modem.guardTimeMs(), 10);
+}

@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <thread>
 
 using namespace kiro;
 using namespace kiro::online;
@@ -39,6 +40,9 @@ struct FakeLine {
     std::deque<unsigned char> toPort;
     bool interrupted = false;
     std::vector<std::string> writes;
+    // The host hangs up when this line is sent (the modem says NO CARRIER).
+    std::string hangUpAt;
+    bool carrierLost = false;
 
     void hostSays(const std::string &text)
     {
@@ -127,12 +131,21 @@ public:
         const std::string line(reinterpret_cast<const char *>(data), size);
         std::lock_guard lock(m_line.mutex);
         m_line.writes.push_back(line);
-        const std::string reply = m_line.answer(line);
+        std::string reply = m_line.answer(line);
+        if (!m_line.hangUpAt.empty() && line == m_line.hangUpAt) {
+            reply = "\r\nNO CARRIER\r\n";
+            m_line.carrierLost = true;
+        }
         m_line.toPort.insert(m_line.toPort.end(), reply.begin(), reply.end());
         m_line.readable.notify_all();
         return {size, 0};
     }
     bool setDtr(bool) override { return true; }
+    bool takeCarrierLost() override
+    {
+        std::lock_guard lock(m_line.mutex);
+        return std::exchange(m_line.carrierLost, false);
+    }
     void purge() override {}
     std::string lastError() const override { return {}; }
 
@@ -305,6 +318,108 @@ TEST_F(HostSessionFlowTest, LogoutAfterADailyCheckThatFailedOnlineStillLogsOut)
     EXPECT_FALSE(session->IsOnline());
     EXPECT_FALSE(port->IsConnected());
     EXPECT_FALSE(session->busy());
+}
+
+// Stands in for a B Plus transfer that ends at once with the given result.
+// The host sends its prompt afterwards only when asked to.
+class EndingTransfer final : public TransferStarter {
+public:
+    EndingTransfer(CommPort &port, FakeLine &line, bool success, std::string promptAfter)
+        : m_port(port), m_line(line), m_success(success), m_promptAfter(std::move(promptAfter))
+    {
+    }
+    ~EndingTransfer() override
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    bool start(const std::string &, TransferReportSink &reports) override
+    {
+        m_port.BeginTransferMode();
+        m_thread = std::thread([this, &reports] {
+            reports.postTransferReport(17, m_success ? "*** Transfer Complete ***" : "Download failure", m_success);
+            m_port.EndTransferMode();
+            if (!m_promptAfter.empty())
+                m_line.hostSays(m_promptAfter);
+        });
+        return true;
+    }
+
+private:
+    CommPort &m_port;
+    FakeLine &m_line;
+    bool m_success;
+    std::string m_promptAfter;
+    std::thread m_thread;
+};
+
+const ScriptStep kTransferJob[] = {
+    {kStepTransfer, "/tmp/", 0, {{kTimeOutPrompt, 1, "no prompt"}, {kMainPrompt.c_str(), 0, "transfer over"}}},
+    {},
+};
+
+// The host's prompt after a failed transfer must not carry the job on.
+TEST_F(HostSessionFlowTest, AFailedTransferFailsItsStepWithItsOwnText)
+{
+    const ScriptStep nothing[] = {{}};
+    ASSERT_EQ(session->Run(false, nothing, 30, false), 0);
+    EndingTransfer transfer(*port, line, false, "\r\nTOP " + kMainPrompt);
+    session->setTransferStarter(&transfer);
+    EXPECT_EQ(session->Run(false, kTransferJob, 30, false), 1);
+    EXPECT_TRUE(told("Download failure"));
+    EXPECT_TRUE(line.wrote("ATH0\r")) << "the failed job hangs up";
+    EXPECT_FALSE(session->IsOnline());
+}
+
+// A host that never sends the prompt after the transfer: the step's
+// time-out ends the wait.
+TEST_F(HostSessionFlowTest, TheStepAfterATransferHasATimeOut)
+{
+    const ScriptStep nothing[] = {{}};
+    ASSERT_EQ(session->Run(false, nothing, 30, false), 0);
+    EndingTransfer transfer(*port, line, true, {});
+    session->setTransferStarter(&transfer);
+    bool ended = false;
+    QTimer::singleShot(5000, [&] {
+        if (!ended)
+            session->abortWaits();
+    });
+    EXPECT_EQ(session->Run(false, kTransferJob, 30, false), 1);
+    ended = true;
+    EXPECT_TRUE(told("no prompt"));
+}
+
+
+// The host hangs up at the ID, a step that waits for its echo and has no
+// time-out: the dropped line ends the run at once.
+TEST_F(HostSessionFlowTest, ALineDroppedDuringLoginFailsTheRunAtOnce)
+{
+    line.hangUpAt = "ABC01234\r";
+    bool ended = false;
+    QTimer::singleShot(5000, [&] {
+        if (!ended)
+            session->abortWaits();
+    });
+    const ScriptStep job[] = {{kStepSend, "go kiro\r", 0, {{kMainPrompt.c_str(), 0, "job done"}}}, {}};
+    EXPECT_EQ(session->Run(false, job, 30, false), 1);
+    ended = true;
+    EXPECT_TRUE(told("切断されました。"));
+    EXPECT_FALSE(line.wrote("go kiro\r"));
+    EXPECT_FALSE(line.wrote("+++")) << "no hang-up on a line that is gone";
+    EXPECT_FALSE(session->IsOnline());
+    EXPECT_FALSE(port->IsConnected());
+}
+
+// Logged in, the job's step waits for a prompt when the line drops.
+TEST_F(HostSessionFlowTest, ALineDroppedDuringAJobFailsItsStep)
+{
+    const ScriptStep nothing[] = {{}};
+    ASSERT_EQ(session->Run(false, nothing, 30, false), 0);
+    line.hangUpAt = "go kiro\r";
+    const ScriptStep job[] = {{kStepSend, "go kiro\r", 0, {{kMainPrompt.c_str(), 0, "job done"}}}, {}};
+    EXPECT_EQ(session->Run(false, job, 30, false), 1);
+    EXPECT_TRUE(told("切断されました。"));
+    EXPECT_FALSE(session->IsOnline());
 }
 
 } // namespace

@@ -20,11 +20,11 @@ using namespace std::chrono_literals;
 // asked, and either echoes, greets and hangs up, or just listens.
 class LoopbackHost {
 public:
-  enum class Behaviour { Echo, GreetThenEcho, HangUpAfterGreeting, NeverRead };
+  enum class Behaviour { Echo, GreetThenEcho, HangUpAfterGreeting, NeverRead, FloodOptions };
 
   explicit LoopbackHost(Behaviour behaviour, bool telnet = true) : m_behaviour(behaviour), m_telnet(telnet) {
     m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (behaviour == Behaviour::NeverRead) {
+    if (behaviour == Behaviour::NeverRead || behaviour == Behaviour::FloodOptions) {
       const int small = 4096;
       ::setsockopt(m_listen, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
     }
@@ -48,6 +48,7 @@ public:
     for (int i = 0; i < timeoutMs / 10 && !m_closed; ++i) std::this_thread::sleep_for(10ms);
     return m_closed;
   }
+  std::size_t flooded() const { return m_flooded; }
   std::string received() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_data;
@@ -61,6 +62,19 @@ private:
       if (::poll(&pfd, 1, 20) > 0) client = ::accept(m_listen, nullptr, nullptr);
     }
     if (client < 0) return;
+    if (m_behaviour == Behaviour::FloodOptions) {
+      // Option requests as fast as the line takes them; the answers are
+      // never read.
+      std::string flood;
+      for (int i = 0; i < 4096; ++i) flood += std::string{char(255), char(253), char(24 + i % 8)};
+      while (!m_stop) {
+        pollfd pfd{client, POLLOUT, 0};
+        if (::poll(&pfd, 1, 20) > 0 && ::send(client, flood.data(), flood.size(), MSG_NOSIGNAL | MSG_DONTWAIT) > 0)
+          m_flooded += flood.size();
+      }
+      ::close(client);
+      return;
+    }
     if (m_behaviour == Behaviour::NeverRead) {
       while (!m_stop) std::this_thread::sleep_for(10ms);
       ::close(client);
@@ -133,6 +147,7 @@ private:
   std::thread m_thread;
   std::atomic<bool> m_stop{false};
   std::atomic<bool> m_closed{false};
+  std::atomic<std::size_t> m_flooded{0};
   bool m_agreed[4][2] = {};
   std::mutex m_mutex;
   std::string m_data;

@@ -93,17 +93,6 @@ TEST(PromptMatcher, FiltersControlBytesButKeepsShiftJis)
     EXPECT_TRUE(feedAll(m, std::string("--\x00->", 5)));
 }
 
-TEST(PromptMatcher, BufferStopsGrowingAtLimit)
-{
-    PromptMatcher m;
-    m.arm(prompts({"END"}));
-    std::string flood(PromptMatcher::kBufferLimit + 100, 'x');
-    EXPECT_FALSE(feedAll(m, flood));
-    EXPECT_EQ(m.buffer().size(), PromptMatcher::kBufferLimit);
-    // A full buffer no longer changes, so a prompt cannot complete any more.
-    EXPECT_FALSE(feedAll(m, "END"));
-}
-
 TEST(PromptMatcher, CountModeReportsOutcomeOneAtByteCount)
 {
     PromptMatcher m;
@@ -192,4 +181,33 @@ TEST(SessionLineTap, OneReportPerArmingAndWatcherBetweenSteps)
     EXPECT_EQ(reports.back().second, "partial");
     tap.onBytes("OK", 2);
     EXPECT_EQ(reports.size(), 4u);
+}
+
+TEST(PromptMatcher, MatchesWholeCharactersOnly)
+{
+    using kiro::cp932::fromUtf8;
+    PromptMatcher m;
+    const std::string prompt = fromUtf8("＞");  // 81 84
+    m.arm(prompts({prompt}));
+    // "＝━": the trail byte of ＝ (81 81) and the lead byte of ━ (84 9F)
+    // spell 81 84 across the boundary.
+    EXPECT_FALSE(feedAll(m, fromUtf8("メニュー＝━━")));
+    EXPECT_FALSE(feedAll(m, std::string("\x81\x81\x84")));
+    const auto r = feedAll(m, "\r\n" + prompt);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->index, 0);
+}
+
+TEST(PromptMatcher, APromptAfterALongListingStillMatches)
+{
+    PromptMatcher m;
+    m.arm(prompts({"OK>"}));
+    std::string listing;
+    for (int line = 0; listing.size() < 100000; ++line)
+        listing += "line " + std::to_string(line) + " of a very long listing\r\n";
+    EXPECT_FALSE(feedAll(m, listing));
+    EXPECT_LE(m.buffer().size(), PromptMatcher::kBufferLimit);
+    const auto r = feedAll(m, "OK>");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->text.substr(r->text.size() - 5), "\r\nOK>");
 }

@@ -213,3 +213,26 @@ TEST(TelnetPhoneBook, EntriesAndDevicePaths) {
   EXPECT_FALSE(parseTelnetTarget("localhost:telnet"));
   EXPECT_FALSE(parseTelnetTarget(":23"));
 }
+
+TEST(TelnetModemFlood, OptionRequestsFromAPeerThatNeverReadsStayBounded) {
+  LoopbackHost host(LoopbackHost::Behaviour::FloodOptions);
+  TelnetModemOptions options;
+  const std::string entry = host.entry();
+  options.phoneBook = [entry](const std::string&) -> std::optional<std::string> { return entry; };
+  TelnetModemDevice device(options);
+  ASSERT_TRUE(device.open(LineSettings{}));
+  const std::string dial = "ATD1\r";
+  device.write(reinterpret_cast<const unsigned char*>(dial.data()), dial.size(), 1000);
+  for (int i = 0; i < 500 && !device.online(); ++i) std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(device.online());
+  std::size_t most = 0;
+  for (int i = 0; i < 100; ++i) {
+    std::this_thread::sleep_for(10ms);
+    most = std::max(most, device.queuedForNet());
+  }
+  // Our answers wait for the peer to read them; its requests wait in the
+  // socket meanwhile.
+  EXPECT_LT(most, 80000u);
+  EXPECT_GT(host.flooded(), 0u);
+  device.close();
+}

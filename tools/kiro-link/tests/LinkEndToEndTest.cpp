@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 using kiro::testing::HostSimProcess;
 using kiro::testing::LinkFixture;
 using kiro::testing::LinkResult;
@@ -176,4 +178,20 @@ TEST(LinkEndToEnd, DailyCheckOncePerDay)
     r = link.run("login");
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(r.count("[daily check]"), 0u);
+}
+
+TEST(LinkSignals, TerminationHangsUpAndEndsTheRun)
+{
+    LinkFixture link;
+    HostSimProcess host({"--member", "ABC01234:secret"});
+    link.phoneBook("Default", host.port());
+    // A step that waits for a prompt the host never sends, without time-out.
+    link.writeFile("job.json", R"({"steps":[{"kind":0,"send":"go nowhere\r","outcomes":[
+        {"prompt":"never","verdict":0,"status":"never"}]}]})");
+    const auto started = std::chrono::steady_clock::now();
+    const LinkResult r = link.run("run '" + link.path("job.json").string() + "'", 80, 4);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_TRUE(r.has("[signal] 15: hanging up")) << r.output;
+    EXPECT_TRUE(r.has("result: failure")) << r.output;
+    EXPECT_EQ(r.exitCode, 1) << r.output;
 }

@@ -65,10 +65,12 @@ public:
     }
     std::filesystem::path path(const std::string &name) const { return m_root / name; }
 
-    LinkResult run(const std::string &arguments, int tickMs = 80)
+    // killAfter: "timeout" sends SIGTERM after that many seconds instead of 120.
+    LinkResult run(const std::string &arguments, int tickMs = 80, int killAfter = 0)
     {
         EXPECT_EQ(app::SaveSettings(settings, windir()), "");
-        const std::string command = "cd '" + install().string() + "' && timeout 120 '" KIRO_BIN_DIR "/kiro-link' --windir '" +
+        const std::string limit = killAfter > 0 ? "--preserve-status " + std::to_string(killAfter) : "120";
+        const std::string command = "cd '" + install().string() + "' && timeout " + limit + " '" KIRO_BIN_DIR "/kiro-link' --windir '" +
                                     windir().string() + "' --tick-ms " + std::to_string(tickMs) + " " + arguments +
                                     " 2>&1";
         LinkResult result;
