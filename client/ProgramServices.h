@@ -11,6 +11,9 @@
 namespace kiro::app {
 class Prompt;
 }
+namespace kiro::catalogue {
+class SongBookActions;
+}
 namespace kiro::db {
 class CatalogueDb;
 }
@@ -78,6 +81,8 @@ private:
     std::unique_ptr<kiro::ui::ProgressWindow> m_progress;
     std::unique_ptr<kiro::online::BPlusTransferStarter> m_transfer;
     std::unique_ptr<kiro::online::HostSession> m_session;
+    // What the song book hands on (receive, play, file list, sound test).
+    std::unique_ptr<kiro::catalogue::SongBookActions> m_songBookActions;
 };
 
 } // namespace kiro::client

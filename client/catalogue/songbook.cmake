@@ -11,6 +11,7 @@ target_sources(kiro_catalogue PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SongFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReservationBook.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReservationList.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GroupList.cpp
 )
 
 kiro_add_gtest(songbook_tests

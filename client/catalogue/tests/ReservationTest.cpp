@@ -1,6 +1,7 @@
 #include "SongBookFixture.h"
 
 #include "client/app/ScriptedPrompt.h"
+#include "client/catalogue/GroupList.h"
 #include "client/catalogue/KaraokeBrowser.h"
 #include "client/catalogue/ReservationBook.h"
 #include "client/catalogue/ReservationList.h"
@@ -269,4 +270,11 @@ TEST(SetContents, ListsTheSongsOfASetByReading)
     EXPECT_EQ(set.name, "曲集一");
     EXPECT_EQ(set.price1, 500);
     EXPECT_EQ(set.songs.size(), 3u);
+}
+
+TEST(GroupList, GroupsOfTheCourseInCodeOrder)
+{
+    SongBookCatalogue cat;
+    EXPECT_EQ(loadGroupList(cat.db, 10), (std::vector<std::string>{"全曲", "ベスト"}));
+    EXPECT_TRUE(loadGroupList(cat.db, 20).empty());
 }
