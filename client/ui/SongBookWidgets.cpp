@@ -49,7 +49,10 @@ QTreeWidget* makeList(const std::vector<std::string>& headers, QWidget* parent)
 
 void applyWeights(QTreeWidget* list, const std::vector<int>& weights)
 {
-    const std::vector<int> widths = kiro::catalogue::columnWidths(list->viewport()->width(), weights);
+    // Before the first layout the viewport has no size yet; the list's own
+    // (fixed) width less its frame stands in.
+    const int client = list->isVisible() ? list->viewport()->width() : list->width() - 2 * list->frameWidth();
+    const std::vector<int> widths = kiro::catalogue::columnWidths(client, weights);
     for (size_t i = 0; i < widths.size(); ++i)
         list->setColumnWidth(static_cast<int>(i), widths[i]);
 }

@@ -183,8 +183,10 @@ TEST(SongBookScreens, Screenshots)
         screen.tickNow();
     for (const char* code : {"K000010", "K000020", "K000030"})
         screen.book().writeReservation(code, kiro::catalogue::ReserveResult::Keeping);
+    QApplication::processEvents();
     screen.grab().save(folder + QStringLiteral("/kiro-karaoke-screen.png"));
     ReservationListDialog list(cat.db, 10, prompt, folder, sys, &screen);
     list.show();
+    QApplication::processEvents();
     list.grab().save(folder + QStringLiteral("/kiro-reservation-list.png"));
 }
