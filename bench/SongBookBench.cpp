@@ -98,13 +98,18 @@ int main(int argc, char** argv)
     int products = 100000;
     if (argc > 1)
         products = std::max(1, std::atoi(argv[1]));
+    // A second argument names a catalogue file kept between runs (written
+    // once, when it does not exist yet).
+    const bool keep = argc > 2;
     std::string pattern = (std::filesystem::temp_directory_path() / "kiro-bench-songbook-XXXXXX").string();
-    const std::filesystem::path dir = mkdtemp(pattern.data());
-    const auto file = dir / "KIRODB.MDB";
-    CatalogueDb::createFile(file);
+    const std::filesystem::path dir = keep ? std::filesystem::path() : std::filesystem::path(mkdtemp(pattern.data()));
+    const auto file = keep ? std::filesystem::path(argv[2]) : dir / "KIRODB.MDB";
+    const bool fresh = !std::filesystem::exists(file);
+    if (fresh)
+        CatalogueDb::createFile(file);
     CatalogueDb db;
     db.openOrThrow(file);
-    const double sampleMs = timeMs([&] { writeSampleCatalogue(db, {products, 7}); });
+    const double sampleMs = fresh ? timeMs([&] { writeSampleCatalogue(db, {products, 7}); }) : 0.0;
     auto connection = db.connection();
 
     // A five-character reading three quarters down the か tab.
@@ -178,6 +183,7 @@ int main(int argc, char** argv)
     browser.reset();
     db.shutDown();
     std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
+    if (!keep)
+        std::filesystem::remove_all(dir, ec);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "client/catalogue/KaraokeBrowser.h"
 
 #include "client/catalogue/CatalogueTables.h"
+#include "client/catalogue/FieldAccess.h"
 #include "client/catalogue/ReadingPositionLookup.h"
 #include "client/db/CatalogueDb.h"
 #include "client/db/DbError.h"
@@ -26,7 +27,6 @@ std::vector<std::string> readNames(Recordset& rs, const char* field)
     return names;
 }
 
-int intField(Recordset& rs, const char* field) { return std::atoi(FieldToText(rs.fieldValue(field)).c_str()); }
 
 } // namespace
 
@@ -68,7 +68,7 @@ void KaraokeBrowser::rebuildTabs()
     std::string name;
     try {
         m_groups.setAbsolutePosition(m_groupIndex);
-        m_groupMode = intField(m_groups, "読みインデックスの有無") == 0 ? 0 : 1;
+        m_groupMode = fieldInt(m_groups, "読みインデックスの有無") == 0 ? 0 : 1;
         name = FieldToText(m_groups.fieldValue("グループ名"));
     } catch (const DbError&) {
     }
@@ -109,7 +109,7 @@ st::CatalogueQuery KaraokeBrowser::currentQuery()
     if (m_genreIndex > 0) {
         try {
             m_genres.setAbsolutePosition(m_genreIndex);
-            q.genreCode = intField(m_genres, "ジャンルコード");
+            q.genreCode = fieldInt(m_genres, "ジャンルコード");
         } catch (const DbError&) {
             q.genreIndex = 0; // no such genre row: no genre condition
         }
@@ -151,7 +151,7 @@ void KaraokeBrowser::fillRows(int limit)
         row.texts[2] = FieldToText(m_list.fieldValue("歌い出し"));
         if (row.texts[2] == "NULL")
             row.texts[2].clear();
-        row.icon = rowIcon(m_course, intField(m_list, "ダウンロード済みフラグ"), intField(m_list, "リンクサイン"));
+        row.icon = rowIcon(m_course, fieldInt(m_list, "ダウンロード済みフラグ"), fieldInt(m_list, "リンクサイン"));
         rows.push_back(std::move(row));
         m_list.moveNext();
     }
@@ -249,6 +249,13 @@ std::string KaraokeBrowser::readingAt(long position)
     return reading;
 }
 
+void KaraokeBrowser::rememberReading(long position, const std::string& reading)
+{
+    if (m_readings.size() >= kMaxRememberedReadings)
+        m_readings.clear(); // a cache: it may forget, never grow without bound
+    m_readings[position] = reading;
+}
+
 long KaraokeBrowser::findForward(const std::string& text, long start)
 {
     try {
@@ -256,7 +263,7 @@ long KaraokeBrowser::findForward(const std::string& text, long start)
             const auto hit = m_lookup->first(text);
             if (!hit)
                 return -1;
-            m_readings[hit->position] = hit->reading;
+            rememberReading(hit->position, hit->reading);
             if (hit->position >= start)
                 return hit->position;
             // The run of matching rows began before the start: the start is
@@ -272,7 +279,7 @@ long KaraokeBrowser::findForward(const std::string& text, long start)
             const std::string reading = FieldToText(m_search.fieldValue(x.reading));
             if (startsWithIgnoringAsciiCase(reading, text)) {
                 const long position = m_search.absolutePosition();
-                m_readings[position] = reading;
+                rememberReading(position, reading);
                 return position;
             }
         }

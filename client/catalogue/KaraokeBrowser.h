@@ -32,6 +32,7 @@ public:
     // this many, so the hit is shown in moments rather than after a minute.
     static constexpr int kRowsPerTickToHit = 400;
     static constexpr size_t kSearchMaxBytes = 15;
+    static constexpr size_t kMaxRememberedReadings = 1024;
 
     // Opens the group, genre and search record sets. Throws DbError.
     KaraokeBrowser(kiro::db::CatalogueDb& db, int course, int groupIndex, KaraokeView& view);
@@ -88,6 +89,7 @@ private:
     std::string fieldWithFallback(const char* field, int slot);
     long findForward(const std::string& text, long start);
     std::string readingAt(long position);
+    void rememberReading(long position, const std::string& reading);
 
     kiro::db::CatalogueDb& m_db;
     int m_course;

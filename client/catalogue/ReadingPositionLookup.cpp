@@ -44,18 +44,36 @@ ReadingPositionLookup::ReadingPositionLookup(kiro::db::CatalogueDb& db, const ki
         m_where += " AND (リンクサイン = 0 OR リンクサイン = 2)";
     else if (q.course == 50 && q.linkFilter == 1)
         m_where += " AND リンクサイン = 1";
-    m_orderBy = " ORDER BY " + m_reading + ", 商品コード, \"" + x.secondary + "\"";
+    // Product codes are unique within a course, so the list's third sort
+    // column never decides; leaving it out lets the engine walk its index
+    // in order instead of sorting.
+    m_orderBy = " ORDER BY " + m_reading + ", 商品コード";
+}
+
+std::string ReadingPositionLookup::query(const std::string& what, const std::string& condition,
+    const std::string& limit) const
+{
+    std::string sql = "SELECT ";
+    sql += what;
+    sql += " FROM 商品マスタ";
+    sql += m_where;
+    sql += condition;
+    if (!limit.empty()) {
+        sql += m_orderBy;
+        sql += limit;
+    }
+    return sql;
 }
 
 std::optional<ReadingPositionLookup::Hit> ReadingPositionLookup::first(std::string_view text)
 {
     auto connection = m_db.connection();
-    const std::string param = "?" + std::to_string(m_arguments.size() + 1);
+    std::string param = "?";
+    param += std::to_string(m_arguments.size() + 1);
     std::vector<std::string> args = m_arguments;
     args.emplace_back(text);
     // The first row at or after the text in the list's order...
-    kiro::db::Statement next(connection, "SELECT " + m_reading + " FROM 商品マスタ" + m_where + " AND " + m_reading +
-                                             " >= " + param + m_orderBy + " LIMIT 1");
+    kiro::db::Statement next(connection, query(m_reading, " AND " + m_reading + " >= " + param, " LIMIT 1"));
     bindTexts(next.get(), args);
     if (!next.step())
         return std::nullopt;
@@ -64,11 +82,14 @@ std::optional<ReadingPositionLookup::Hit> ReadingPositionLookup::first(std::stri
     if (!startsWithIgnoringAsciiCase(hit.reading, text))
         return std::nullopt;
     // ...sits after every row that sorts before it (empty readings first).
-    kiro::db::Statement count(connection, "SELECT COUNT(*) FROM 商品マスタ" + m_where + " AND (" + m_reading +
-                                              " IS NULL OR " + m_reading + " < " + param + ")");
-    bindTexts(count.get(), args);
-    count.step();
-    hit.position = static_cast<long>(sqlite3_column_int64(count.get(), 0));
+    // Two counts, each a range of the index (an OR would scan the tab).
+    kiro::db::Statement empty(connection, query("COUNT(*)", " AND " + m_reading + " IS NULL", {}));
+    bindTexts(empty.get(), m_arguments);
+    empty.step();
+    kiro::db::Statement before(connection, query("COUNT(*)", " AND " + m_reading + " < " + param, {}));
+    bindTexts(before.get(), args);
+    before.step();
+    hit.position = static_cast<long>(sqlite3_column_int64(empty.get(), 0) + sqlite3_column_int64(before.get(), 0));
     return hit;
 }
 
@@ -76,8 +97,7 @@ std::optional<std::string> ReadingPositionLookup::readingAt(long position)
 {
     if (position < 0)
         return std::nullopt;
-    kiro::db::Statement row(m_db.connection(),
-        "SELECT " + m_reading + " FROM 商品マスタ" + m_where + m_orderBy + " LIMIT 1 OFFSET " + std::to_string(position));
+    kiro::db::Statement row(m_db.connection(), query(m_reading, {}, " LIMIT 1 OFFSET " + std::to_string(position)));
     bindTexts(row.get(), m_arguments);
     if (!row.step())
         return std::nullopt;

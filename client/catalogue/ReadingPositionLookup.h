@@ -36,6 +36,10 @@ public:
     std::optional<std::string> readingAt(long position);
 
 private:
+    // SELECT what FROM the products WHERE the list's conditions + condition;
+    // in the list's order when a limit is given.
+    std::string query(const std::string& what, const std::string& condition, const std::string& limit) const;
+
     std::string m_where;
     std::string m_reading;
     std::string m_orderBy;

@@ -2,6 +2,7 @@
 
 #include "client/app/Prompt.h"
 #include "client/catalogue/CatalogueTables.h"
+#include "client/catalogue/FieldAccess.h"
 #include "client/catalogue/KaraokeBrowser.h"
 #include "client/catalogue/SetContents.h"
 #include "client/catalogue/SongFiles.h"
@@ -26,8 +27,6 @@ using kiro::db::Recordset;
 
 namespace {
 
-std::string text(Recordset& rs, const char* field) { return FieldToText(rs.fieldValue(field)); }
-int number(Recordset& rs, const char* field) { return std::atoi(text(rs, field).c_str()); }
 
 std::string nowText()
 {
@@ -112,19 +111,19 @@ void ReservationBook::reserveSelected(KaraokeBrowser& browser, long row, Reserve
     std::string linkTarget;
     ProductDetails product;
     try {
-        downloaded = number(rs, "ダウンロード済みフラグ");
-        code = text(rs, "商品コード");
-        linkSign = number(rs, "リンクサイン");
-        linkTarget = text(rs, "リンク先商品");
+        downloaded = fieldInt(rs, "ダウンロード済みフラグ");
+        code = fieldText(rs, "商品コード");
+        linkSign = fieldInt(rs, "リンクサイン");
+        linkTarget = fieldText(rs, "リンク先商品");
         product.code = code;
-        product.name = shownText(text(rs, "商品名"));
-        product.singer = shownText(text(rs, "歌手名"));
-        product.lyricist = shownText(text(rs, "作詞"));
-        product.composer = shownText(text(rs, "作曲"));
-        product.firstWords = shownText(text(rs, "歌い出し"));
-        product.jasrac = shownText(text(rs, "JASRAC"));
-        product.price1 = number(rs, "単価１");
-        product.price2 = number(rs, "単価２");
+        product.name = shownText(fieldText(rs, "商品名"));
+        product.singer = shownText(fieldText(rs, "歌手名"));
+        product.lyricist = shownText(fieldText(rs, "作詞"));
+        product.composer = shownText(fieldText(rs, "作曲"));
+        product.firstWords = shownText(fieldText(rs, "歌い出し"));
+        product.jasrac = shownText(fieldText(rs, "JASRAC"));
+        product.price1 = fieldInt(rs, "単価１");
+        product.price2 = fieldInt(rs, "単価２");
     } catch (const DbError&) {
         return;
     }
@@ -156,7 +155,7 @@ void ReservationBook::reserveSelected(KaraokeBrowser& browser, long row, Reserve
                 Recordset children(m_db);
                 children.open(fillStatement(st::kSelectSetChildren, {m_course, set}), Recordset::kReadOnly);
                 for (; !children.isEOF(); children.moveNext())
-                    if (!writeReservation(text(children, "商品コード"), result))
+                    if (!writeReservation(fieldText(children, "商品コード"), result))
                         break;
             } catch (const DbError&) {
             }
@@ -208,9 +207,9 @@ bool ReservationBook::closeScreen()
         try {
             requeryReservations();
             for (; !m_reservations.isEOF(); m_reservations.moveNext()) {
-                if (number(m_reservations, "ダウンロード済みフラグ") != 1 || number(m_reservations, "予約フラグ") != 0)
+                if (fieldInt(m_reservations, "ダウンロード済みフラグ") != 1 || fieldInt(m_reservations, "予約フラグ") != 0)
                     continue;
-                deleteSongFiles(m_installFolder, text(m_reservations, "ファイル名"));
+                deleteSongFiles(m_installFolder, fieldText(m_reservations, "ファイル名"));
                 m_reservations.edit();
                 m_reservations.setFieldValue("ダウンロード済みフラグ", "0");
                 m_reservations.update();

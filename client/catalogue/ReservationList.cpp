@@ -2,6 +2,7 @@
 
 #include "client/app/Prompt.h"
 #include "client/catalogue/CatalogueTables.h"
+#include "client/catalogue/FieldAccess.h"
 #include "client/catalogue/SetContents.h"
 #include "client/catalogue/SongFiles.h"
 #include "client/db/CatalogueDb.h"
@@ -21,10 +22,6 @@ using kiro::db::FieldToText;
 using kiro::db::fillStatement;
 using kiro::db::Recordset;
 
-namespace {
-std::string text(Recordset& rs, const char* field) { return FieldToText(rs.fieldValue(field)); }
-int number(Recordset& rs, const char* field) { return std::atoi(text(rs, field).c_str()); }
-} // namespace
 
 ReservationList::ReservationList(kiro::db::CatalogueDb& db, int course, kiro::app::Prompt& prompt,
     std::filesystem::path installFolder)
@@ -63,11 +60,11 @@ const std::vector<ReservationListRow>& ReservationList::fill()
         {m_course, st::kLinkFilterTexts[static_cast<size_t>(m_linkFilter)]}));
     for (; !m_list.isEOF(); m_list.moveNext()) {
         ReservationListRow row;
-        row.name = shownText(text(m_list, "商品名"));
-        row.singer = shownText(text(m_list, "歌手名"));
+        row.name = shownText(fieldText(m_list, "商品名"));
+        row.singer = shownText(fieldText(m_list, "歌手名"));
         if (m_course != 50)
-            row.state = number(m_list, "予約フラグ") == 0 ? "これっきり予約" : "歌い込み予約";
-        row.icon = rowIcon(m_course, number(m_list, "ダウンロード済みフラグ"), number(m_list, "リンクサイン"));
+            row.state = fieldInt(m_list, "予約フラグ") == 0 ? "これっきり予約" : "歌い込み予約";
+        row.icon = rowIcon(m_course, fieldInt(m_list, "ダウンロード済みフラグ"), fieldInt(m_list, "リンクサイン"));
         m_rows.push_back(std::move(row));
     }
     return m_rows;
@@ -81,10 +78,10 @@ void ReservationList::cancel(int row, const ConfirmSet& confirmSet)
     }
     try {
         m_list.setAbsolutePosition(row);
-        const int linkSign = number(m_list, "リンクサイン");
-        const int downloaded = number(m_list, "ダウンロード済みフラグ");
-        const int flag = number(m_list, "予約フラグ");
-        const std::string code = text(m_list, "商品コード");
+        const int linkSign = fieldInt(m_list, "リンクサイン");
+        const int downloaded = fieldInt(m_list, "ダウンロード済みフラグ");
+        const int flag = fieldInt(m_list, "予約フラグ");
+        const std::string code = fieldText(m_list, "商品コード");
         if (linkSign == 2 && downloaded == 0) {
             m_prompt.message("この商品はセット商品です。\nセット商品の一部の\n取り消しはできません。\n"
                              "曲集を選択して\n取り消してください。");
@@ -97,13 +94,13 @@ void ReservationList::cancel(int row, const ConfirmSet& confirmSet)
                     "キャンセル")
                 != PromptAnswer::First)
                 return;
-            deleteSongFiles(m_installFolder, text(m_list, "ファイル名"));
+            deleteSongFiles(m_installFolder, fieldText(m_list, "ファイル名"));
             m_list.edit();
             m_list.setFieldValue("ダウンロード済みフラグ", "0");
             m_list.update();
         }
         if (linkSign != 1) {
-            const std::string parent = text(m_list, "リンク先商品");
+            const std::string parent = fieldText(m_list, "リンク先商品");
             m_list.deleteCurrent();
             if (linkSign == 2)
                 m_db.execute(fillStatement(st::kDeleteProductReservation, {m_course, parent}));

@@ -1,5 +1,6 @@
 #include "client/catalogue/SetContents.h"
 
+#include "client/catalogue/FieldAccess.h"
 #include "client/db/Recordset.h"
 #include "client/db/StatementFormat.h"
 #include "client/db/Statements.h"
@@ -17,8 +18,7 @@ std::string shownText(const std::string& fieldText) { return fieldText == "NULL"
 
 namespace {
 
-std::string text(Recordset& rs, const char* field) { return shownText(FieldToText(rs.fieldValue(field))); }
-int number(Recordset& rs, const char* field) { return std::atoi(FieldToText(rs.fieldValue(field)).c_str()); }
+std::string text(Recordset& rs, const char* field) { return shownText(fieldText(rs, field)); }
 
 std::vector<SetSong> readSongs(Recordset& rs, bool withFirstWords)
 {
@@ -29,7 +29,7 @@ std::vector<SetSong> readSongs(Recordset& rs, bool withFirstWords)
         s.singer = text(rs, "歌手名");
         if (withFirstWords)
             s.firstWords = text(rs, "歌い出し");
-        s.downloaded = number(rs, "ダウンロード済みフラグ");
+        s.downloaded = fieldInt(rs, "ダウンロード済みフラグ");
         songs.push_back(std::move(s));
     }
     return songs;
@@ -48,8 +48,8 @@ SetForReserve loadSetForReserve(kiro::db::CatalogueDb& db, int course, const std
         set.composer = text(product, "作曲");
         set.firstWords = text(product, "歌い出し");
         set.jasrac = text(product, "JASRAC");
-        set.price1 = number(product, "単価１");
-        set.price2 = number(product, "単価２");
+        set.price1 = fieldInt(product, "単価１");
+        set.price2 = fieldInt(product, "単価２");
     }
     Recordset songs(db);
     songs.open(kiro::db::fillStatement(st::kSelectSetSongsForReserve, {course, setCode}), Recordset::kReadOnly);
