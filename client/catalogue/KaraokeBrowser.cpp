@@ -208,6 +208,8 @@ bool KaraokeBrowser::tick()
     } catch (const DbError&) {
         m_list.close(); // the rest of the list cannot be read: end it here
     }
+    if (m_lookup)
+        m_lookup->sampleMore(kSampleRowsPerTick);
     if (m_list.isEOF() && !m_padded) {
         m_view.appendBlankRows(std::max(0, rowsPerPage - 1));
         m_padded = true;

@@ -31,6 +31,9 @@ public:
     // While a search hit waits below the rows loaded so far, a tick loads
     // this many, so the hit is shown in moments rather than after a minute.
     static constexpr int kRowsPerTickToHit = 400;
+    // Index entries the search's position sample reads per tick (about a
+    // millisecond's work).
+    static constexpr long kSampleRowsPerTick = 5000;
     static constexpr size_t kSearchMaxBytes = 15;
     static constexpr size_t kMaxRememberedReadings = 1024;
 

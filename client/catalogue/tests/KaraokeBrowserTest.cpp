@@ -1,6 +1,8 @@
 #include "SongBookFixture.h"
 
 #include "client/catalogue/KaraokeBrowser.h"
+#include "client/catalogue/ReadingPositionLookup.h"
+#include "client/catalogue/CatalogueTables.h"
 
 #include <gtest/gtest.h>
 
@@ -206,4 +208,44 @@ TEST(KaraokeBrowser, BlankRowsHaveNoRecordAndAnInactiveScreenEnds)
     b.setActive(false);
     EXPECT_FALSE(b.tick());
     EXPECT_TRUE(view.ended);
+}
+
+TEST(ReadingPositionLookup, LandsWhereWalkingTheListWould)
+{
+    kiro::db::test::OpenCatalogue cat;
+    kiro::db::writeSampleCatalogue(cat.db, kiro::db::SampleOptions{3000, 3});
+    for (const char* tab : {"01", "05", "56", "99"}) {
+        kiro::db::statements::CatalogueQuery q;
+        q.tabCode = tab;
+        q.indexKind = tab[0] == '5' ? 1 : 0;
+        kiro::db::Recordset list(cat.db);
+        list.open(kiro::db::statements::catalogueQueryStatement(q), kiro::db::Recordset::kReadOnly);
+        const char* field = q.indexKind ? "商品名英語" : "商品名読み";
+        std::vector<std::string> readings;
+        for (; !list.isEOF(); list.moveNext())
+            readings.push_back(kiro::db::FieldToText(list.fieldValue(field)));
+        ASSERT_GT(readings.size(), 100u) << tab;
+        ReadingPositionLookup lookup(cat.db, q);
+        ReadingPositionLookup dense(cat.db, q, 3); // samples inside runs of equal readings
+        while (!dense.sampleMore(50)) {
+        }
+        // Every prefix of every 7th reading, and texts that find nothing.
+        std::vector<std::string> texts = {"ﾝﾝ", "zz", "ｦ"};
+        for (size_t i = 0; i < readings.size(); i += 7)
+            for (size_t n = 1; n <= readings[i].size() && n <= 12; ++n)
+                texts.push_back(readings[i].substr(0, n));
+        for (const std::string& text : texts) {
+            long walked = -1;
+            for (size_t i = 0; i < readings.size() && walked < 0; ++i)
+                if (startsWithIgnoringAsciiCase(readings[i], text))
+                    walked = static_cast<long>(i);
+            for (ReadingPositionLookup* l : {&lookup, &dense}) {
+                const auto hit = l->first(text);
+                if (walked < 0)
+                    EXPECT_FALSE(hit) << tab << " " << text;
+                else
+                    EXPECT_EQ(hit ? hit->position : -1, walked) << tab << " " << text;
+            }
+        }
+    }
 }
