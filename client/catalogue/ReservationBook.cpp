@@ -21,7 +21,6 @@ namespace kiro::catalogue {
 namespace st = kiro::db::statements;
 using kiro::app::PromptAnswer;
 using kiro::db::DbError;
-using kiro::db::FieldToText;
 using kiro::db::fillStatement;
 using kiro::db::Recordset;
 
@@ -39,6 +38,12 @@ std::string nowText()
 }
 
 } // namespace
+
+void removeSetReservations(kiro::db::CatalogueDb& db, int course, const std::string& setCode)
+{
+    db.execute(fillStatement(st::kDeleteSetReservations, {course, setCode}));
+    db.execute(fillStatement(st::kDeleteProductReservation, {course, setCode}));
+}
 
 ReservationBook::ReservationBook(kiro::db::CatalogueDb& db, int course, kiro::app::Prompt& prompt,
     std::filesystem::path installFolder)
@@ -142,8 +147,7 @@ void ReservationBook::reserveSelected(KaraokeBrowser& browser, long row, Reserve
         try {
             if (linkSign == 1) {
                 // Songs of the set reserved one by one before give way to the set.
-                m_db.execute(fillStatement(st::kDeleteSetReservations, {m_course, set}));
-                m_db.execute(fillStatement(st::kDeleteProductReservation, {m_course, set}));
+                removeSetReservations(m_db, m_course, set);
                 requeryReservations();
             }
         } catch (const DbError&) {

@@ -17,6 +17,9 @@ namespace kiro::catalogue {
 
 class KaraokeBrowser;
 
+// Removes the reservations of a set and of its songs. Throws DbError.
+void removeSetReservations(kiro::db::CatalogueDb& db, int course, const std::string& setCode);
+
 // A single product as the reservation dialog shows it.
 struct ProductDetails {
     std::string code;

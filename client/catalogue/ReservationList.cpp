@@ -3,6 +3,7 @@
 #include "client/app/Prompt.h"
 #include "client/catalogue/CatalogueTables.h"
 #include "client/catalogue/FieldAccess.h"
+#include "client/catalogue/ReservationBook.h"
 #include "client/catalogue/SetContents.h"
 #include "client/catalogue/SongFiles.h"
 #include "client/db/CatalogueDb.h"
@@ -18,10 +19,7 @@ namespace kiro::catalogue {
 namespace st = kiro::db::statements;
 using kiro::app::PromptAnswer;
 using kiro::db::DbError;
-using kiro::db::FieldToText;
 using kiro::db::fillStatement;
-using kiro::db::Recordset;
-
 
 ReservationList::ReservationList(kiro::db::CatalogueDb& db, int course, kiro::app::Prompt& prompt,
     std::filesystem::path installFolder)
@@ -105,8 +103,7 @@ void ReservationList::cancel(int row, const ConfirmSet& confirmSet)
             if (linkSign == 2)
                 m_db.execute(fillStatement(st::kDeleteProductReservation, {m_course, parent}));
         } else {
-            m_db.execute(fillStatement(st::kDeleteSetReservations, {m_course, code}));
-            m_db.execute(fillStatement(st::kDeleteProductReservation, {m_course, code}));
+            removeSetReservations(m_db, m_course, code);
         }
         m_prompt.message("予約を取り消しました。");
         if (downloaded == 0)
