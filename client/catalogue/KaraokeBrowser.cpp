@@ -125,7 +125,7 @@ void KaraokeBrowser::buildCatalogueQuery(Recordset& recordset, bool readOnly)
     m_lastStatement = st::catalogueQueryStatement(q);
     recordset.open(m_lastStatement, readOnly ? Recordset::kReadOnly : Recordset::kNone);
     if (&recordset == &m_search)
-        m_lookup = q.groupMode == 1 ? std::make_unique<ReadingPositionLookup>(m_db, q) : nullptr;
+        m_lookup = q.groupMode == 1 ? lookupFor(q, true) : nullptr;
 }
 
 std::string KaraokeBrowser::fieldWithFallback(const char* field, int slot)
@@ -189,7 +189,7 @@ bool KaraokeBrowser::tick()
             // An unreadable catalogue shows an empty list, not a crash.
             m_list.close();
             m_search.close();
-            m_lookup.reset();
+            m_lookup = nullptr;
         }
         m_view.selectTab(m_tab);
         m_previousTab = m_tab;
@@ -208,8 +208,7 @@ bool KaraokeBrowser::tick()
     } catch (const DbError&) {
         m_list.close(); // the rest of the list cannot be read: end it here
     }
-    if (m_lookup)
-        m_lookup->sampleMore(kSampleRowsPerTick);
+    warmLookups();
     if (m_list.isEOF() && !m_padded) {
         m_view.appendBlankRows(std::max(0, rowsPerPage - 1));
         m_padded = true;
@@ -220,6 +219,48 @@ bool KaraokeBrowser::tick()
         m_scrollTarget = -1;
     }
     return true;
+}
+
+namespace {
+std::string lookupKey(const st::CatalogueQuery& q)
+{
+    return std::to_string(q.course) + "/" + q.tabCode + "/" + std::to_string(q.indexKind) + "/" +
+           std::to_string(q.indexType) + "/" + std::to_string(q.genreIndex > 0 ? q.genreCode : -1) + "/" +
+           std::to_string(q.linkFilter);
+}
+} // namespace
+
+ReadingPositionLookup* KaraokeBrowser::lookupFor(const st::CatalogueQuery& q, bool make)
+{
+    const std::string key = lookupKey(q);
+    if (const auto it = m_lookups.find(key); it != m_lookups.end())
+        return it->second.get();
+    if (m_lookups.size() >= kMaxLookups) {
+        if (!make)
+            return nullptr;
+        m_lookups.clear(); // only the current query's lookup is needed at once
+    }
+    auto& slot = m_lookups[key];
+    slot = std::make_unique<ReadingPositionLookup>(m_db, q);
+    return slot.get();
+}
+
+void KaraokeBrowser::warmLookups()
+{
+    // The current tab's sample first, then those of the other tabs, so that
+    // the keystroke which switches the tab finds its sample ready too.
+    if (!m_lookup || m_groupMode != 1 || !m_lookup->sampleMore(kSampleRowsPerTick))
+        return;
+    for (const ReadingIndexTab& tab : kReadingIndexTabs) {
+        st::CatalogueQuery q = currentQuery();
+        q.tabCode = tab.code;
+        q.indexKind = tab.kind;
+        ReadingPositionLookup* other = lookupFor(q, false);
+        if (!other)
+            return;
+        if (!other->sampleMore(kSampleRowsPerTick))
+            return; // one tab's worth of work per tick at most
+    }
 }
 
 bool KaraokeBrowser::moveSearchTo(long row)

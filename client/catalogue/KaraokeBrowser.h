@@ -36,6 +36,7 @@ public:
     static constexpr long kSampleRowsPerTick = 5000;
     static constexpr size_t kSearchMaxBytes = 15;
     static constexpr size_t kMaxRememberedReadings = 1024;
+    static constexpr size_t kMaxLookups = 64;
 
     // Opens the group, genre and search record sets. Throws DbError.
     KaraokeBrowser(kiro::db::CatalogueDb& db, int course, int groupIndex, KaraokeView& view);
@@ -93,6 +94,8 @@ private:
     long findForward(const std::string& text, long start);
     std::string readingAt(long position);
     void rememberReading(long position, const std::string& reading);
+    ReadingPositionLookup* lookupFor(const kiro::db::statements::CatalogueQuery& query, bool make);
+    void warmLookups();
 
     kiro::db::CatalogueDb& m_db;
     int m_course;
@@ -123,7 +126,11 @@ private:
     std::string m_lastStatement;
     SearchMemo m_memo;
     std::map<long, std::string> m_readings; // readings met at positions of this query
-    std::unique_ptr<ReadingPositionLookup> m_lookup;
+    // Position lookups by query, kept while the screen is open (the readings
+    // do not change): their samples are read in the background ticks.
+    std::map<std::string, std::unique_ptr<ReadingPositionLookup>> m_lookups;
+    ReadingPositionLookup* m_lookup = nullptr; // the current query's
+
 };
 
 } // namespace kiro::catalogue
