@@ -13,6 +13,9 @@
 namespace kiro::app {
 class Prompt;
 }
+namespace kiro::catalogue {
+class SongBookActions;
+}
 namespace kiro::db {
 class CatalogueDb;
 }
@@ -108,6 +111,8 @@ private:
     kiro::music::SilentMusic m_silentMusic;
     std::unique_ptr<kiro::music::MusicController> m_music;
     std::unique_ptr<kiro::services::VersionUp> m_versionUp;
+    // What the song book hands on (receive, play, file list, sound test).
+    std::unique_ptr<kiro::catalogue::SongBookActions> m_songBookActions;
 };
 
 } // namespace kiro::client
