@@ -1,5 +1,6 @@
 #include "client/ProgramServices.h"
 
+#include "client/ClientSongBookActions.h"
 #include "client/CompactionWindowView.h"
 #include "client/SetupDialogs.h"
 #include "client/MidiEngineChoice.h"
@@ -36,7 +37,7 @@ ProgramServices::ProgramServices(kiro::app::ClientSettings& settings, kiro::app:
     : m_settings(settings)
     , m_prompt(prompt)
     , m_windowsDir(std::move(windowsDir))
-    , m_songBookActions(std::make_unique<kiro::catalogue::SongBookActions>())
+    , m_songBookActions(std::make_unique<ClientSongBookActions>(*this, settings, prompt))
 {
 }
 

@@ -80,6 +80,7 @@ public:
     kiro::db::CatalogueDb* database() const { return m_db.get(); }
     kiro::online::CommPort* port() const { return m_port.get(); }
     kiro::online::HostSession* session() const { return m_session.get(); }
+    kiro::catalogue::SongBookActions& songBookActions() { return *m_songBookActions; }
     kiro::ui::ProgressWindow* progressWindow() const { return m_progress.get(); }
     const kiro::app::AppFolders& folders() const { return m_folders; }
 

@@ -14,7 +14,9 @@ public:
 
     // The play button in its receive state: receive every reserved product.
     // Returns the number of one-time songs it downloaded (they are deleted
-    // again when the screen closes).
+    // again when the screen closes), or kNotReceived when the receive failed
+    // and the products still wait.
+    static constexpr int kNotReceived = -1;
     virtual int bulkReceive(ReservationBook&, QWidget*) { return 0; }
     // The play button in its play state: play the reserved songs in order.
     virtual void playReservations(ReservationBook&, QWidget*) { }

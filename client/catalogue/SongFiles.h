@@ -6,7 +6,8 @@
 namespace kiro::catalogue {
 
 // The catalogue's file name without folder and extension ("K000001.KRD" →
-// "K000001"); folders may be written with '\' or '/'.
+// "K000001"); folders may be written with '\' or '/'. The same as
+// productBaseName.
 std::string songBaseName(const std::string& fileName);
 
 // Deletes a downloaded song's three files in the karaoke folder of the

@@ -327,7 +327,9 @@ void KaraokeScreen::pressPlay()
     if (m_actions.playerRunning())
         return;
     if (m_book->toReceiveCount() > 0) {
-        m_book->afterBulkReceive(m_actions.bulkReceive(*m_book, this));
+        const int oneTime = m_actions.bulkReceive(*m_book, this);
+        if (oneTime != SongBookActions::kNotReceived)
+            m_book->afterBulkReceive(oneTime);
         m_browser->requery(); // downloaded flags changed
     } else {
         m_actions.playReservations(*m_book, this);
