@@ -33,6 +33,7 @@ DownloadedListDialog::DownloadedListDialog(kiro::db::CatalogueDb& db, int course
     , m_songIcons(songbook::rowIcons(systemFolder, 10))
 {
     auto* tabs = new QTabBar(this);
+    tabs->setExpanding(false);
     tabs->addTab(QStringLiteral("ダウンロード済みリスト"));
     m_view = songbook::makeList(headersFor(course), this);
     m_view->setObjectName(QStringLiteral("downloaded"));

@@ -4,6 +4,8 @@
 
 #include "client/app/ScriptedPrompt.h"
 #include "client/catalogue/tests/PlaybackFixture.h"
+#include "client/db/SampleCatalogue.h"
+#include "client/db/tests/TestDb.h"
 #include "client/ui/DownloadedListDialog.h"
 #include "client/ui/PictureButton.h"
 #include "client/ui/SetDeleteDialog.h"
@@ -149,4 +151,24 @@ TEST(DownloadedListDialog, LinkFilterShowsParentsOrChildrenOnly)
     dialog.cycleLinkFilter();
     EXPECT_EQ(dialog.linkFilterButton()->text(), QStringLiteral("全部表示"));
     EXPECT_EQ(d.names(dialog).size(), 3);
+}
+
+// The README's picture: KIRO_SCREENSHOTS=<folder> with the generated bitmaps
+// in <folder>/sysfile writes it there.
+TEST(DownloadedListDialog, Screenshot)
+{
+    const QString folder = qEnvironmentVariable("KIRO_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set KIRO_SCREENSHOTS to a folder with sysfile/ bitmaps to write the README picture";
+    kiro::uitest::app();
+    kiro::db::test::OpenCatalogue cat;
+    kiro::db::writeSampleCatalogue(cat.db, kiro::db::SampleOptions{});
+    cat.db.execute("UPDATE 商品マスタ SET ダウンロード済みフラグ = 1 WHERE コースコード = \"010\" AND "
+                   "商品コード IN (\"K000010\", \"K000020\", \"K000030\", \"K000040\", \"K000050\");");
+    ScriptedPrompt prompt;
+    DownloadedListDialog dialog(cat.db, 10, folder, folder + QStringLiteral("/sysfile"), prompt);
+    dialog.show();
+    dialog.list()->setCurrentItem(dialog.list()->topLevelItem(1));
+    QApplication::processEvents();
+    EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/kiro-downloaded-list.png")));
 }
