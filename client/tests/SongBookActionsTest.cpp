@@ -170,3 +170,27 @@ TEST(SongBookActions, TheGroupListsFilesButtonOpensTheDownloadedList)
     files->click();
     EXPECT_EQ(shown, (QStringList{QStringLiteral("title K1"), QStringLiteral("title K2")}));
 }
+
+TEST(SongBookActions, ReceiveWithoutAConnectionLeavesTheProductsWaitingAndTheTestOpensItsDialog)
+{
+    ProgramWithSongs p;
+    kiro::client::ClientSongBookActions actions(*p.services, p.settings, p.prompt);
+    KaraokeScreen screen(p.programDb(), 10, 0, p.prompt, actions, p.folders());
+    // No progress window was made, so there is no host session to receive over.
+    EXPECT_EQ(actions.bulkReceive(screen.book(), &screen), kiro::catalogue::SongBookActions::kNotReceived);
+    EXPECT_EQ(p.prompt.texts().back(), "通信の準備ができていないため、\n受信できません。");
+
+    ASSERT_TRUE(actions.soundModemTestAvailable());
+    QString opened;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened = modal->objectName();
+            modal->reject();
+        }
+    });
+    poll.start();
+    actions.runSoundModemTest(&screen);
+    EXPECT_EQ(opened, QStringLiteral("405"));
+}
