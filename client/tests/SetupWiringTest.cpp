@@ -1,5 +1,6 @@
 // The maintenance entries 0-2, the first-run dialog's "通信設定" and the song
 // book's two functions open the setup dialogs over the program's services.
+#include "TestApplication.h"
 #include "client/ProgramServices.h"
 #include "client/SetupDialogs.h"
 #include "client/app/ScriptedPrompt.h"
@@ -17,16 +18,7 @@
 
 namespace {
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "client_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-    }
-}
+using kiro::clienttest::ensureApplication;
 
 // Closes the next modal dialog that opens (with cancel) and tells which it was.
 QString closeNextModal(const std::function<void()>& open)

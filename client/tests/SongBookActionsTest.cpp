@@ -2,6 +2,7 @@
 // screen's play button runs the real player (songbox and songbox1, which
 // ends at once in its no-wait mode), and the group list's "ファイル" opens
 // the downloaded-songs list.
+#include "TestApplication.h"
 #include "client/ClientSongBookActions.h"
 #include "client/ProgramServices.h"
 #include "client/app/ScriptedPrompt.h"
@@ -28,16 +29,7 @@ using kiro::catalogue::ReserveResult;
 
 namespace {
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "client_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-    }
-}
+using kiro::clienttest::ensureApplication;
 
 // An install folder with the player programs, a catalogue with two
 // downloaded karaoke songs, and the program's services over it.
@@ -87,6 +79,16 @@ struct ProgramWithSongs : CatalogueFixture {
 
     kiro::db::CatalogueDb& programDb() { return *services->database(); }
 
+    // The program's actions, their message boxes written to `boxes`.
+    std::ostringstream boxes;
+    std::istringstream noInput;
+    std::unique_ptr<kiro::client::ClientSongBookActions> actions()
+    {
+        auto made = std::make_unique<kiro::client::ClientSongBookActions>(*services, settings, prompt);
+        made->setMessageBoxes(std::make_unique<kiro::ConsoleMessageBoxes>(boxes, noInput));
+        return made;
+    }
+
     long long reservations()
     {
         kiro::db::Recordset rs(programDb());
@@ -105,11 +107,8 @@ struct ProgramWithSongs : CatalogueFixture {
 TEST(SongBookActions, PlayInPlayStateRunsThePlayerAndCleansUpTheOneTimeSong)
 {
     ProgramWithSongs p;
-    kiro::client::ClientSongBookActions actions(*p.services, p.settings, p.prompt);
-    std::ostringstream boxes;
-    std::istringstream noInput;
-    actions.setMessageBoxes(std::make_unique<kiro::ConsoleMessageBoxes>(boxes, noInput));
-    KaraokeScreen screen(p.programDb(), 10, 0, p.prompt, actions, p.folders());
+    auto actions = p.actions();
+    KaraokeScreen screen(p.programDb(), 10, 0, p.prompt, *actions, p.folders());
     ASSERT_TRUE(screen.book().writeReservation("K1", ReserveResult::OneTime));
     ASSERT_TRUE(screen.book().writeReservation("K2", ReserveResult::Keeping));
     screen.book().afterBulkReceive(1); // K1 came in as a one-time song
@@ -118,30 +117,27 @@ TEST(SongBookActions, PlayInPlayStateRunsThePlayerAndCleansUpTheOneTimeSong)
 
     screen.pressPlay();
 
-    EXPECT_EQ(boxes.str(), "") << "both songs played";
+    EXPECT_EQ(p.boxes.str(), "") << "both songs played";
     EXPECT_EQ(p.prompt.texts().back(), "予約された曲の演奏が、\n全て終りました。");
     EXPECT_EQ(p.reservations(), 0);
     EXPECT_FALSE(fs::exists(p.install / "karaoke" / "K1.KRD"));
     EXPECT_TRUE(fs::exists(p.install / "karaoke" / "K2.KRD"));
     EXPECT_EQ(screen.book().oneTimeDownloadedCount(), 0) << "nothing left to clean up when the screen closes";
     EXPECT_TRUE(screen.isEnabled());
-    EXPECT_FALSE(actions.playerRunning());
+    EXPECT_FALSE(actions->playerRunning());
 }
 
 TEST(SongBookActions, APlayerThatCannotStartIsReportedOnTheMessageBoxAndTheRowStays)
 {
     ProgramWithSongs p;
     fs::remove(p.install / "karaoke" / "songbox");
-    kiro::client::ClientSongBookActions actions(*p.services, p.settings, p.prompt);
-    std::ostringstream boxes;
-    std::istringstream noInput;
-    actions.setMessageBoxes(std::make_unique<kiro::ConsoleMessageBoxes>(boxes, noInput));
-    KaraokeScreen screen(p.programDb(), 10, 0, p.prompt, actions, p.folders());
+    auto actions = p.actions();
+    KaraokeScreen screen(p.programDb(), 10, 0, p.prompt, *actions, p.folders());
     ASSERT_TRUE(screen.book().writeReservation("K2", ReserveResult::Keeping));
 
     screen.pressPlay();
 
-    EXPECT_NE(boxes.str().find("(T_T): Failed to launch the KARAOKE!"), std::string::npos) << boxes.str();
+    EXPECT_NE(p.boxes.str().find("(T_T): Failed to launch the KARAOKE!"), std::string::npos) << p.boxes.str();
     EXPECT_EQ(p.reservations(), 1);
     EXPECT_TRUE(screen.isEnabled());
 }
@@ -174,13 +170,13 @@ TEST(SongBookActions, TheGroupListsFilesButtonOpensTheDownloadedList)
 TEST(SongBookActions, ReceiveWithoutAConnectionLeavesTheProductsWaitingAndTheTestOpensItsDialog)
 {
     ProgramWithSongs p;
-    kiro::client::ClientSongBookActions actions(*p.services, p.settings, p.prompt);
-    KaraokeScreen screen(p.programDb(), 10, 0, p.prompt, actions, p.folders());
+    auto actions = p.actions();
+    KaraokeScreen screen(p.programDb(), 10, 0, p.prompt, *actions, p.folders());
     // No progress window was made, so there is no host session to receive over.
-    EXPECT_EQ(actions.bulkReceive(screen.book(), &screen), kiro::catalogue::SongBookActions::kNotReceived);
+    EXPECT_EQ(actions->bulkReceive(screen.book(), &screen), kiro::catalogue::SongBookActions::kNotReceived);
     EXPECT_EQ(p.prompt.texts().back(), "通信の準備ができていないため、\n受信できません。");
 
-    ASSERT_TRUE(actions.soundModemTestAvailable());
+    ASSERT_TRUE(actions->soundModemTestAvailable());
     QString opened;
     QTimer poll;
     poll.setInterval(10);
@@ -191,6 +187,6 @@ TEST(SongBookActions, ReceiveWithoutAConnectionLeavesTheProductsWaitingAndTheTes
         }
     });
     poll.start();
-    actions.runSoundModemTest(&screen);
+    actions->runSoundModemTest(&screen);
     EXPECT_EQ(opened, QStringLiteral("405"));
 }
