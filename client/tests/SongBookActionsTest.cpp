@@ -11,6 +11,10 @@
 #include "client/ui/GroupListDialog.h"
 #include "client/ui/KaraokeScreen.h"
 #include "client/ui/PictureButton.h"
+#include "client/online/HostSession.h"
+#include "client/online/PortRegistry.h"
+#include "common/Registry.h"
+#include "tools/hostsim/tests/HostSimProcess.h"
 #include "common/MessageBoxes.h"
 #include "player/tests/KrdWriter.h"
 
@@ -20,6 +24,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -189,4 +195,56 @@ TEST(SongBookActions, ReceiveWithoutAConnectionLeavesTheProductsWaitingAndTheTes
     poll.start();
     actions->runSoundModemTest(&screen);
     EXPECT_EQ(opened, QStringLiteral("405"));
+}
+
+TEST(SongBookActions, ReceiveDownloadsTheReservedSongOverTheProgramsSession)
+{
+    if (std::system("command -v jlha >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "jlha is not installed";
+    ProgramWithSongs p;
+    // K3 waits on the host: menu 1, item 1, an archive of K3.KRD and K3.MID.
+    p.programDb().execute("INSERT INTO 商品マスタ (コースコード, 商品コード, 商品名, 商品名読み, 歌手名, ファイル名, "
+                          "データアドレス１, ダウンロード済みフラグ, リンクサイン) VALUES (\"010\", \"K3\", \"title K3\", "
+                          "\"K3\", \"singer\", \"K3.LZH\", \"1,1\", 0, 0);");
+    const fs::path content = p.install / "content";
+    const fs::path work = p.install / "work";
+    fs::create_directories(content);
+    fs::create_directories(work);
+    std::ofstream(work / "K3.KRD") << "KRD of K3";
+    std::ofstream(work / "K3.MID") << "MThd K3";
+    ASSERT_EQ(std::system(("cd '" + work.string() + "' && jlha -c '" + (content / "K3.LZH").string()
+                              + "' K3.KRD K3.MID >/dev/null 2>&1").c_str()),
+        0);
+
+    kiro::testing::HostSimProcess host({"--member", "ABC01234:secret", "--catalogue",
+        (p.install / "sysfile" / "KIRODB.MDB").string(), "--content", content.string(), "--upload",
+        (p.install / "upload").string()});
+    ASSERT_GT(host.port(), 0);
+    kiro::Registry(p.install / "windows" / "registry.reg")
+        .writeString(kiro::online::kTelnetKey, "Default", "127.0.0.1:" + std::to_string(host.port()));
+    p.settings.ComPort = 5; // the TELNET modem
+    p.settings.AccessPoint = "0300000001";
+    p.settings.ModemInit = "ATS12=5";
+    p.settings.NiftyID = "ABC01234";
+    p.settings.NiftyPassWord = "secret";
+    p.settings.ReDialInterval = 1;
+    p.settings.MailToUserInfo = 1; // the user-information mail went out before
+    QWidget mainWindow;
+    p.services->initPort(&mainWindow);
+    p.services->createProgressWindow(&mainWindow);
+    p.services->session()->setTickInterval(std::chrono::milliseconds(80));
+
+    auto actions = p.actions();
+    KaraokeScreen screen(p.programDb(), 10, 0, p.prompt, *actions, p.folders());
+    ASSERT_TRUE(screen.book().writeReservation("K3", ReserveResult::OneTime));
+    EXPECT_EQ(actions->bulkReceive(screen.book(), &screen), 1) << "one one-time song came in";
+
+    EXPECT_TRUE(fs::exists(p.install / "karaoke" / "K3.KRD"));
+    EXPECT_TRUE(fs::exists(p.install / "karaoke" / "K3.MID"));
+    kiro::db::Recordset rs(p.programDb());
+    rs.open("SELECT ダウンロード済みフラグ FROM 商品マスタ WHERE 商品コード = \"K3\";");
+    EXPECT_EQ(rs.fieldValue("ダウンロード済みフラグ").integer, 1);
+    EXPECT_EQ(p.reservations(), 1) << "the reservation stays to be played";
+    p.services->deleteProgressWindow();
+    p.services->shutdownPort();
 }
