@@ -77,6 +77,7 @@ struct ProgramWithSongs : CatalogueFixture {
     {
         services.reset();
         db.openOrThrow(install / "sysfile" / "KIRODB.MDB"); // for the fixture's shut-down
+        ::unsetenv("KIRO_WINDIR");
         if (previousTmpdir.empty())
             ::unsetenv("TMPDIR");
         else
