@@ -39,8 +39,8 @@ namespace kiro::client {
 
 // The main window's services over the settings, folders, the catalogue
 // database, the port, the host session and its progress window, and the
-// setup dialogs over them. Background music and the song book belong to
-// libraries that join later; their calls are the seams marked below.
+// setup dialogs over them, the background music, and the song book with
+// the program's actions (receiving, playing, the downloaded list).
 class ProgramServices : public MainWindowServices {
 public:
     ProgramServices(kiro::app::ClientSettings& settings, kiro::app::Prompt& prompt,
