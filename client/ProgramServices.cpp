@@ -1,10 +1,12 @@
 #include "client/ProgramServices.h"
 
+#include "client/ClientSongBookActions.h"
 #include "client/CompactionWindowView.h"
 #include "client/SetupDialogs.h"
 #include "client/MidiEngineChoice.h"
 #include "client/app/Prompt.h"
 #include "client/app/Settings.h"
+#include "client/catalogue/SongBookActions.h"
 #include "client/db/CatalogueDb.h"
 #include "client/db/Compaction.h"
 #include "client/db/MailNumbers.h"
@@ -18,6 +20,7 @@
 #include "client/online/SessionSettingsFrom.h"
 #include "client/services/VersionUp.h"
 #include "client/services/VersionUpList.h"
+#include "client/ui/GroupListDialog.h"
 #include "client/ui/MaintenanceMenu.h"
 #include "client/ui/VersionUpListDialog.h"
 #include "client/ui/progress/ProgressWindow.h"
@@ -35,6 +38,7 @@ ProgramServices::ProgramServices(kiro::app::ClientSettings& settings, kiro::app:
     , m_settingsAsLoaded(settings)
     , m_prompt(prompt)
     , m_windowsDir(std::move(windowsDir))
+    , m_songBookActions(std::make_unique<ClientSongBookActions>(*this, settings, prompt))
 {
 }
 
@@ -247,11 +251,17 @@ void ProgramServices::stopMusic()
 
 bool ProgramServices::songBookAvailable() const
 {
-    return false;
+    return m_db && m_db->isOpen();
 }
 
-void ProgramServices::openSongBook(QWidget*)
+void ProgramServices::openSongBook(QWidget* parent)
 {
+    if (!songBookAvailable())
+        return;
+    // The top screen opens the karaoke course.
+    GroupListDialog dialog(*m_db, 10, m_prompt, *m_songBookActions,
+        KaraokeScreen::Folders{installFolder(), systemFolder()}, parent);
+    dialog.exec();
 }
 
 bool ProgramServices::maintenanceEntryAvailable(int index) const

@@ -13,6 +13,9 @@
 namespace kiro::app {
 class Prompt;
 }
+namespace kiro::catalogue {
+class SongBookActions;
+}
 namespace kiro::db {
 class CatalogueDb;
 }
@@ -36,8 +39,8 @@ namespace kiro::client {
 
 // The main window's services over the settings, folders, the catalogue
 // database, the port, the host session and its progress window, and the
-// setup dialogs over them. Background music and the song book belong to
-// libraries that join later; their calls are the seams marked below.
+// setup dialogs over them, the background music, and the song book with
+// the program's actions (receiving, playing, the downloaded list).
 class ProgramServices : public MainWindowServices {
 public:
     ProgramServices(kiro::app::ClientSettings& settings, kiro::app::Prompt& prompt,
@@ -77,6 +80,7 @@ public:
     kiro::db::CatalogueDb* database() const { return m_db.get(); }
     kiro::online::CommPort* port() const { return m_port.get(); }
     kiro::online::HostSession* session() const { return m_session.get(); }
+    kiro::catalogue::SongBookActions& songBookActions() { return *m_songBookActions; }
     kiro::ui::ProgressWindow* progressWindow() const { return m_progress.get(); }
     const kiro::app::AppFolders& folders() const { return m_folders; }
 
@@ -109,6 +113,8 @@ private:
     kiro::music::SilentMusic m_silentMusic;
     std::unique_ptr<kiro::music::MusicController> m_music;
     std::unique_ptr<kiro::services::VersionUp> m_versionUp;
+    // What the song book hands on (receive, play, file list, sound test).
+    std::unique_ptr<kiro::catalogue::SongBookActions> m_songBookActions;
 };
 
 } // namespace kiro::client

@@ -159,14 +159,30 @@ struct ProductWriter {
     void write(const std::string& course, const std::string& code, int linkSign, const std::string& linkProduct,
                int genres)
     {
-        const Phrase title = makeTitle(r);
+        Phrase title = makeTitle(r);
         const Phrase singer = makeSinger(r);
+        // A few readings that begin with a digit or a full-width letter, for
+        // the 他 tab; a few singers without an English spelling. Decided by
+        // the count, so the random sequence stays that of the seed.
+        if (written % 37 == 5)
+            title = {"２人の" + title.text, "2ﾆﾝﾉ" + title.reading, title.roman};
+        else if (written % 41 == 3)
+            title = {"ＡＢＣ" + title.text, "ＡＢＣ" + title.reading, title.roman};
+        const bool noEnglishSinger = written % 15 == 7;
         const Phrase lyricist = makeSinger(r);
         const Phrase first = makeTitle(r);
         insert.text(course).text(code).text(title.text).text(title.reading).text(title.roman);
         insert.text(readingIndexCode(title.reading.c_str())).text(readingIndexCode(title.roman.c_str()));
-        insert.text(singer.text).text(singer.reading).text(singer.roman);
-        insert.text(readingIndexCode(singer.reading.c_str())).text(readingIndexCode(singer.roman.c_str()));
+        insert.text(singer.text).text(singer.reading);
+        if (noEnglishSinger)
+            insert.null();
+        else
+            insert.text(singer.roman);
+        insert.text(readingIndexCode(singer.reading.c_str()));
+        if (noEnglishSinger)
+            insert.null();
+        else
+            insert.text(readingIndexCode(singer.roman.c_str()));
         insert.text(lyricist.text).text(course == "050" ? singer.text : makeSinger(r).text);
         if (r.below(10) == 0)
             insert.null(); // some songs have no first words
@@ -243,9 +259,12 @@ SampleSummary writeSampleCatalogue(CatalogueDb& db, const SampleOptions& options
         }
         {
             Insert genre(c, "INSERT INTO ジャンルマスタ VALUES (?, ?, ?)");
-            for (const char* course : {"010", "050"})
+            for (const char* course : {"010", "050"}) {
+                // Item 0 of the genre box stands for every genre.
+                genre.text(course).text("000").text("全ジャンル").run();
                 for (size_t g = 0; g < std::size(kGenres); ++g)
                     genre.text(course).text(format("%03lld", static_cast<long long>(g + 1))).text(kGenres[g]).run();
+            }
         }
         ProductWriter products{r, Insert(c, "INSERT INTO 商品マスタ (コースコード, 商品コード, 商品名, 商品名読み, 商品名英語, "
                                             "商品名読みコード, 商品名英語コード, 歌手名, 歌手名読み, 歌手名英語, 歌手名読みコード, "

@@ -1,5 +1,6 @@
 // Runs the real `kiro` program (offscreen) for the start-up paths that end
 // on their own.
+#include "TestApplication.h"
 #include "client/ProgramServices.h"
 #include "client/app/ScriptedPrompt.h"
 #include "client/db/CatalogueDb.h"
@@ -68,16 +69,7 @@ KiroRun runKiro(const Sandbox& box, int timeoutMs)
     return {finished, process.exitCode(), process.readAllStandardOutput(), err};
 }
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "client_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-    }
-}
+using kiro::clienttest::ensureApplication;
 
 } // namespace
 
@@ -85,12 +77,17 @@ TEST(KiroProgram, SecondInstanceExitsSilently)
 {
     Sandbox box;
     // Hold the mutex as a running copy would.
+    const bool hadTmp = qEnvironmentVariableIsSet("TMPDIR");
     const QByteArray oldTmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", box.temp.toUtf8());
     kiro::SingleInstance first;
     ASSERT_TRUE(first.acquired()) << first.error();
     const KiroRun run = runKiro(box, 20000);
-    qputenv("TMPDIR", oldTmp);
+    // An empty TMPDIR left behind would break every later temporary folder.
+    if (hadTmp)
+        qputenv("TMPDIR", oldTmp);
+    else
+        qunsetenv("TMPDIR");
     ASSERT_TRUE(run.finished) << "the second copy must end by itself";
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();

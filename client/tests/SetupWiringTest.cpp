@@ -2,6 +2,7 @@
 // book's two functions open the setup dialogs over the program's services.
 #include "assets/music/BackgroundSongs.h"
 #include "client/MidiEngineChoice.h"
+#include "TestApplication.h"
 #include "client/ProgramServices.h"
 #include "client/SetupDialogs.h"
 #include "client/app/ScriptedPrompt.h"
@@ -26,16 +27,7 @@
 
 namespace {
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "client_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-    }
-}
+using kiro::clienttest::ensureApplication;
 
 // Closes the next modal dialog that opens (with cancel) and tells which it was.
 QString closeNextModal(const std::function<void()>& open)

@@ -81,8 +81,7 @@ void TopScreen::createButtons()
     connect(findChild<PictureButton*>("1415"), &PictureButton::clicked, this, &TopScreen::onInfo);
     connect(findChild<PictureButton*>("1411"), &PictureButton::clicked, this, &TopScreen::onHelp);
     connect(findChild<PictureButton*>("1414"), &PictureButton::clicked, this, &TopScreen::onExit);
-    // The song book is a screen of its own; until the program has it the
-    // button stays visible but cannot be pressed.
+    // The song book needs the catalogue: the button is enabled once it opened.
     findChild<PictureButton*>("1410")->setEnabled(m_services.songBookAvailable());
 }
 
@@ -101,6 +100,7 @@ bool TopScreen::startUp()
     if (opened)
         m_services.afterDatabaseOpened();
     m_failed = !opened;
+    findChild<PictureButton*>("1410")->setEnabled(m_services.songBookAvailable());
 
     m_sessionTimer->start();
     m_fastTimer->start();

@@ -122,8 +122,14 @@ TEST(TopScreen, ButtonsTimersAndExit)
         ASSERT_NE(button(&top, ids[i]), nullptr) << ids[i];
         EXPECT_EQ(button(&top, ids[i])->text(), QString::fromUtf8(labels[i]));
     }
-    EXPECT_FALSE(button(&top, "1410")->isEnabled()) << "no song book in this program yet";
+    EXPECT_FALSE(button(&top, "1410")->isEnabled()) << "no catalogue yet";
+    services.onOpenDatabase = [&]() { services.songBook = true; };
     ASSERT_TRUE(top.startUp());
+    EXPECT_TRUE(button(&top, "1410")->isEnabled()) << "the song book opens once the catalogue did";
+    button(&top, "1410")->click();
+    const qsizetype book = services.calls.indexOf("openSongBook");
+    ASSERT_GE(book, 1);
+    EXPECT_EQ(services.calls.mid(book - 1, 4), (QStringList{"playTune 4", "openSongBook", "playTune 3", "saveSettings"}));
     EXPECT_NE(top.findChild<QTimer*>("4903"), nullptr);
     EXPECT_EQ(top.findChild<QTimer*>("4903")->interval(), 500);
     EXPECT_EQ(top.findChild<QTimer*>("807")->interval(), 100);
