@@ -271,6 +271,7 @@ TEST_F(BPlusIndependentPeer, NoisyLineWithRealTimeOuts)
         EXPECT_TRUE(outcome.success) << outcome.message << " / " << host;
         EXPECT_TRUE(readFile(clientFile("N.BIN")) == content) << "download not bit-exact";
         EXPECT_LT(outcome.elapsedMs, 20000) << "download";
+        EXPECT_GT(outcome.counters.receiveErrors, 0) << "the noise never reached the client";
 
         args = {"receive", hostFile("M.BIN").string(), "M.BIN"};
         args.insert(args.end(), noise.begin(), noise.end());
@@ -278,5 +279,6 @@ TEST_F(BPlusIndependentPeer, NoisyLineWithRealTimeOuts)
         EXPECT_TRUE(outcome.success) << outcome.message << " / " << host;
         EXPECT_TRUE(readFile(hostFile("M.BIN")) == content) << "upload not bit-exact";
         EXPECT_LT(outcome.elapsedMs, 20000) << "upload";
+        EXPECT_GT(outcome.counters.sendErrors, 0) << "the noise never reached the host";
     }
 }
