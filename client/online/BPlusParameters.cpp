@@ -42,7 +42,7 @@ QuoteSet quoteSetForLevel(std::uint8_t level)
 {
     switch (level) {
     case 0:
-        return {0x94, 0x00, 0xD4, 0x00, 0x00, 0x00, 0x00, 0x00};
+        return kOwnQuoteSet;  // the same seven characters
     case 1:
         return {0x14, 0x00, 0xD4, 0x00, 0x00, 0x00, 0x00, 0x00};
     case 2:
