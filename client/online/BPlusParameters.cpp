@@ -6,7 +6,7 @@ namespace kiro::online::bplus {
 
 std::vector<std::uint8_t> TransportParameters::encode() const
 {
-    std::vector<std::uint8_t> out{'+', windowSend, windowReceive, blockSize, checkMethod, reserved1, reserved2};
+    std::vector<std::uint8_t> out{'+', windowSend, windowReceive, blockSize, checkMethod, quotingLevel, transportLayer};
     out.reserve(18);
     for (std::uint8_t b : quoteSet)
         out.push_back(b);
@@ -24,14 +24,32 @@ TransportParameters TransportParameters::parse(std::span<const std::uint8_t> p)
     t.windowReceive = at(1);
     t.blockSize = at(2);
     t.checkMethod = at(3);
-    t.reserved1 = at(4);
-    t.reserved2 = at(5);
-    for (std::size_t i = 0; i < 8; ++i)
-        t.quoteSet[i] = at(6 + i);
+    t.quotingLevel = at(4);
+    t.transportLayer = at(5);
+    if (p.size() >= 14) {
+        for (std::size_t i = 0; i < 8; ++i)
+            t.quoteSet[i] = p[6 + i];
+    } else {
+        t.quoteSet = quoteSetForLevel(t.quotingLevel);
+    }
     t.downloadResume = at(14);
     t.uploadResume = at(15);
     t.fileInformation = at(16);
     return t;
+}
+
+QuoteSet quoteSetForLevel(std::uint8_t level)
+{
+    switch (level) {
+    case 0:
+        return kOwnQuoteSet;  // the same seven characters
+    case 1:
+        return {0x14, 0x00, 0xD4, 0x00, 0x00, 0x00, 0x00, 0x00};
+    case 2:
+        return {0x14, 0x00, 0xD4, 0x00, 0x00, 0x00, 0x50, 0x00};
+    default:
+        return kQuoteAll;
+    }
 }
 
 namespace {

@@ -11,17 +11,30 @@ ENQ, its transport parameters, a T packet, then the file.
 
 Options: --window 0|1, --check 0|1 (1 = CRC), --block UNITS, --resume 0|1|2,
 --timeout SECONDS, --lose-final-ack (drop the client's last acknowledgement
-once). The result goes to stderr as one line: "complete N" or "failed TEXT";
+once), --type A|B (the T packet's file type), --quotes HEX16 (the host's
+Q1-Q8), --short-params DQ (a "+" packet of six parameters: no Q1-Q8, quoting
+level DQ), --abort-after BYTES (the host fails the transfer with a failure
+packet once that many data bytes have moved), --corrupt P --loss P --seed N
+(damage or drop each byte in either direction with these chances). Without
+noise, a byte of the host's quote set arriving unquoted fails the transfer.
+The result goes to stderr as one line: "complete N" or "failed TEXT";
 the exit status is 0 on success.
 """
 import argparse
 import os
+import random
 import select
 import sys
 import time
 
 ETX, ENQ, DLE, NAK = 0x03, 0x05, 0x10, 0x15
 DEFAULT_QUOTES = {0x03, 0x05, 0x10, 0x11, 0x13, 0x15}
+# The quoting levels a "+" packet without Q1-Q8 names by its DQ byte.
+QUOTING_LEVELS = {
+    0: {0x00} | DEFAULT_QUOTES,
+    1: set(DEFAULT_QUOTES),
+    2: DEFAULT_QUOTES | {0x91, 0x93},
+}
 
 
 class Failed(Exception):
@@ -69,12 +82,36 @@ def quotes_from(field):
     return quotes
 
 
+class Noise:
+    """Damages or drops single bytes with fixed chances and a fixed seed."""
+
+    def __init__(self, corrupt, loss, seed):
+        self.corrupt, self.loss = corrupt, loss
+        self.rng = random.Random(seed)
+
+    def apply(self, data):
+        if not self.corrupt and not self.loss:
+            return bytes(data)
+        out = bytearray()
+        for b in data:
+            r = self.rng.random()
+            if r < self.loss:
+                continue
+            if r < self.loss + self.corrupt:
+                b ^= self.rng.randrange(1, 256)
+            out.append(b)
+        return bytes(out)
+
+
 class Line:
-    def __init__(self, timeout):
+    def __init__(self, timeout, corrupt=0.0, loss=0.0, seed=1):
         self.timeout = timeout
         self.pending = bytearray()
         self.lose_final_ack = False
         self.dropping = 0
+        self.noisy = corrupt > 0 or loss > 0
+        self.to_client = Noise(corrupt, loss, seed)
+        self.from_client = Noise(corrupt, loss, seed + 100)
 
     def read(self, timeout=None):
         """One byte, or None after the time-out."""
@@ -85,7 +122,9 @@ class Line:
             chunk = os.read(0, 4096)
             if not chunk:
                 raise Failed("the client closed the line")
-            self.pending += chunk
+            self.pending += self.from_client.apply(chunk)
+            if not self.pending:
+                return self.read(timeout)
         b = self.pending[0]
         del self.pending[0]
         if self.dropping:
@@ -94,7 +133,9 @@ class Line:
         return b
 
     def write(self, data):
-        os.write(1, bytes(data))
+        data = self.to_client.apply(data)
+        while data:
+            data = data[os.write(1, data):]
 
 
 class Host:
@@ -107,6 +148,10 @@ class Host:
         self.window = 1
         self.block = 512
         self.outstanding = []  # (seq, data)
+        # What this host wants quoted: until its own parameters are agreed,
+        # only the characters every B Plus peer quotes.
+        self.wanted = set(DEFAULT_QUOTES)
+        self.moved = 0
 
     # --- packets out -----------------------------------------------------
     def encode(self, seq, data):
@@ -228,7 +273,9 @@ class Host:
                 b = self.line.read()
                 if b is None:
                     return None
-                b = b & 0x1F if b < 0x60 else b + 0x20
+                b = b & 0x1F if b < 0x60 else (b + 0x20) & 0xFF
+            elif b in self.wanted and not self.line.noisy:
+                raise Failed("unquoted byte 0x%02x from the client" % b)
             data.append(b)
             if len(data) > 1100:
                 return None
@@ -243,7 +290,7 @@ class Host:
                 b = self.line.read()
                 if b is None:
                     return None
-                b = b & 0x1F if b < 0x60 else b + 0x20
+                b = b & 0x1F if b < 0x60 else (b + 0x20) & 0xFF
             got.append(b)
         if bytes(got) != expected:
             return None
@@ -312,7 +359,12 @@ class Host:
             raise Failed("no answer to ENQ")
         self.seq = 0
         a = self.args
-        own = bytes([a.window, a.window, a.block, a.check, 0, 0]) + quote_set_bytes(DEFAULT_QUOTES) + bytes([a.resume, 0, 0])
+        if a.short_params is not None:
+            own = bytes([a.window, a.window, a.block, a.check, a.short_params, 0])
+            host_quotes = QUOTING_LEVELS.get(a.short_params, set(range(0x20)) | set(range(0x80, 0xA0)))
+        else:
+            host_quotes = quotes_from(bytes.fromhex(a.quotes)) if a.quotes else set(DEFAULT_QUOTES)
+            own = bytes([a.window, a.window, a.block, a.check, 0, 0]) + quote_set_bytes(host_quotes) + bytes([a.resume, 0, 0])
         self.send(b'+' + own)
         self.flush()
         reply = getattr(self, 'incoming', None) or self.receive()
@@ -327,10 +379,13 @@ class Host:
         self.crc = a.check == 1 and peer[3] == 1
         self.quotes = set(DEFAULT_QUOTES) | quotes_from(peer[6:14])
         self.resume = min(a.resume, peer[14])
+        self.wanted = set(host_quotes) - {ETX, ENQ, DLE}
+        if a.short_params is not None:
+            self.resume = 0
 
     def send_file(self, path, name):
         self.start()
-        self.send(b'TDB' + name)
+        self.send(b'TD' + self.args.type.encode() + name)
         self.flush()
         offset = 0
         content = open(path, 'rb').read()
@@ -348,15 +403,35 @@ class Host:
         while offset < len(content):
             self.send(b'N' + content[offset:offset + self.block])
             offset += self.block
+            self.moved += self.block
+            self.abort_if_due()
         self.send(b'TC')
         if self.args.lose_final_ack:
             self.line.dropping = 2
         self.flush()
         return len(content)
 
+    def abort_if_due(self):
+        """The host gives up: a failure packet, acknowledged by the client."""
+        if self.args.abort_after is None or self.moved < self.args.abort_after:
+            return
+        self.outstanding.clear()
+        self.seq = (self.seq + 1) % 10
+        packet = self.encode(self.seq, b'FAAborted by host')
+        for _ in range(10):
+            self.line.write(packet)
+            deadline = time.monotonic() + self.line.timeout
+            while time.monotonic() < deadline:
+                b = self.line.read(max(deadline - time.monotonic(), 0))
+                if b is None:
+                    break
+                if b == DLE and self.line.read() == ord('0') + self.seq:
+                    raise Failed("aborted by the host")
+        raise Failed("the failure packet was not acknowledged")
+
     def receive_file(self, path, name):
         self.start()
-        self.send(b'TUB' + name)
+        self.send(b'TU' + self.args.type.encode() + name)
         self.flush()
         size = 0
         with open(path, 'wb') as out:
@@ -366,6 +441,8 @@ class Host:
                     out.write(data[1:])
                     size += len(data) - 1
                     self.ack()
+                    self.moved += len(data) - 1
+                    self.abort_if_due()
                 elif data[:2] == b'TC':
                     self.ack()
                     return size
@@ -387,8 +464,15 @@ def main():
     p.add_argument('--resume', type=int, default=2)
     p.add_argument('--timeout', type=float, default=15)
     p.add_argument('--lose-final-ack', action='store_true')
+    p.add_argument('--type', choices=['A', 'B'], default='B')
+    p.add_argument('--quotes')
+    p.add_argument('--short-params', type=int)
+    p.add_argument('--abort-after', type=int)
+    p.add_argument('--corrupt', type=float, default=0.0)
+    p.add_argument('--loss', type=float, default=0.0)
+    p.add_argument('--seed', type=int, default=1)
     args = p.parse_args()
-    host = Host(Line(args.timeout), args)
+    host = Host(Line(args.timeout, args.corrupt, args.loss, args.seed), args)
     try:
         if args.direction == 'send':
             n = host.send_file(args.file, args.name.encode('latin-1'))

@@ -120,3 +120,31 @@ TEST(BPlusParameters, ShortHostPacketAndBlockRules)
     two.blockSize = 2;
     EXPECT_EQ(agree(own, two).blockLength, 256u);
 }
+
+// A host that leaves out Q1-Q8 names its quote set through the quoting level;
+// a host that sends them is taken at its word and the level is ignored.
+TEST(BPlusParameters, QuotingLevelStandsInForAMissingQuoteSet)
+{
+    const TransportParameters own = clientOffer(8);
+    struct Case {
+        std::uint8_t level;
+        std::uint8_t byte;
+        std::uint8_t entry;
+    };
+    for (const Case c : {Case{3, 0x01, 0x41}, Case{3, 0x9F, 0x7F}, Case{3, 0x1B, 0x5B}, Case{2, 0x91, 0x71},
+                         Case{2, 0x93, 0x73}, Case{2, 0x92, 0}, Case{1, 0x01, 0}, Case{0, 0x00, 0x40},
+                         Case{7, 0x81, 0x61}}) {
+        SCOPED_TRACE("level " + std::to_string(c.level) + " byte " + std::to_string(c.byte));
+        const std::uint8_t packet[] = {1, 1, 8, 1, c.level, 0};
+        const Agreement a = agree(own, TransportParameters::parse(packet));
+        EXPECT_EQ(a.quoteTable.entry(c.byte), c.entry);
+        EXPECT_EQ(a.quoteTable.entry(0x10), 0x50);  // the own set stays in force
+    }
+
+    // Q1-Q8 present and empty: level 3 does not add anything.
+    std::vector<std::uint8_t> full(17, 0);
+    full[4] = 3;
+    const TransportParameters host = TransportParameters::parse(full);
+    EXPECT_EQ(host.quoteSet, (QuoteSet{}));
+    EXPECT_EQ(agree(own, host).quoteTable.entry(0x01), 0);
+}

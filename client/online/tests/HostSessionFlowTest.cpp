@@ -234,6 +234,9 @@ protected:
 TEST_F(HostSessionFlowTest, HostNameDuringAPauseLeavesTheLineToTheIdleLogout)
 {
     loggedInWithIdleWarning();
+    // Longer ticks for this job: the host's text must land inside the pause
+    // even when every thread runs several times slower (ThreadSanitizer).
+    session->setTickInterval(std::chrono::milliseconds(150));
     const ScriptStep job[] = {
         {kStepSend | kStepPause, "go kiro\r", 0, {{kMainPrompt.c_str(), 0, "job done"}}},
         {},
