@@ -4,6 +4,7 @@
 // a song on the karaoke screen, receive it with the play button (the
 // user-information mail goes out on the same call), sing it with the real
 // player, and find it in the downloaded list.
+#include "PlayerFolders.h"
 #include "TestApplication.h"
 #include "client/ClientSongBookActions.h"
 #include "client/ProgramServices.h"
@@ -67,25 +68,17 @@ struct Sightings {
 // programs in karaoke/, an empty MAIL/, a private Windows directory and
 // temporary folder; the host holds an archive of every product.
 struct Journey : CatalogueFixture {
-    fs::path windows, content, upload, forum;
-    std::string previousTmpdir;
+    kiro::clienttest::PlayerFolders players{install};
+    fs::path windows = players.windows();
+    fs::path content = install / "host-content";
+    fs::path upload = install / "host-upload";
+    fs::path forum = install / "host-forum";
 
     Journey()
         : CatalogueFixture("journey")
     {
         kiro::clienttest::ensureApplication();
-        windows = install / "windows";
-        content = install / "host-content";
-        upload = install / "host-upload";
-        forum = install / "host-forum";
-        for (const char* folder : {"karaoke/Pict", "MAIL", "tmp", "windows"})
-            fs::create_directories(install / folder);
-        for (const char* program : {"songbox", "songbox1"})
-            fs::copy_file(fs::path(KIRO_BIN_DIR) / program, install / "karaoke" / program);
-        if (const char* previous = std::getenv("TMPDIR"))
-            previousTmpdir = previous;
-        ::setenv("TMPDIR", (install / "tmp").c_str(), 1);
-        ::setenv("KIRO_WINDIR", windows.c_str(), 1);
+        fs::create_directories(install / "MAIL");
         kiro::db::SampleOptions sample;
         sample.products = 40;
         kiro::db::writeSampleCatalogue(db, sample);
@@ -96,11 +89,6 @@ struct Journey : CatalogueFixture {
     ~Journey()
     {
         db.openOrThrow(install / "sysfile" / "KIRODB.MDB"); // for the fixture's shut-down
-        ::unsetenv("KIRO_WINDIR");
-        if (previousTmpdir.empty())
-            ::unsetenv("TMPDIR");
-        else
-            ::setenv("TMPDIR", previousTmpdir.c_str(), 1);
     }
 
     fs::path catalogue() const { return install / "sysfile" / "KIRODB.MDB"; }
