@@ -2,6 +2,7 @@
 // screen's play button runs the real player (songbox and songbox1, which
 // ends at once in its no-wait mode), and the group list's "ファイル" opens
 // the downloaded-songs list.
+#include "PlayerFolders.h"
 #include "TestApplication.h"
 #include "client/ClientSongBookActions.h"
 #include "client/ProgramServices.h"
@@ -42,23 +43,13 @@ using kiro::clienttest::ensureApplication;
 struct ProgramWithSongs : CatalogueFixture {
     kiro::app::ClientSettings settings;
     ScriptedPrompt prompt{{}, PromptAnswer::First};
+    kiro::clienttest::PlayerFolders players{install};
     std::unique_ptr<kiro::client::ProgramServices> services;
-    std::string previousTmpdir;
 
     ProgramWithSongs()
         : CatalogueFixture("songbook-actions")
     {
         ensureApplication();
-        for (const char* program : {"songbox", "songbox1"})
-            fs::copy_file(fs::path(KIRO_BIN_DIR) / program, install / "karaoke" / program);
-        fs::create_directories(install / "karaoke" / "Pict");
-        fs::create_directories(install / "tmp");
-        fs::create_directories(install / "windows");
-        if (const char* previous = std::getenv("TMPDIR"))
-            previousTmpdir = previous;
-        // songbox's temporary files stay inside the test's folder.
-        ::setenv("TMPDIR", (install / "tmp").c_str(), 1);
-        ::setenv("KIRO_WINDIR", (install / "windows").c_str(), 1);
         for (const char* code : {"K1", "K2"}) {
             product(10, code, std::string(code) + ".LZH", 1);
             kiro::player::test::KrdWriter().end().save(install / "karaoke" / (std::string(code) + ".KRD"));
@@ -68,7 +59,7 @@ struct ProgramWithSongs : CatalogueFixture {
         db.close();
         settings.ComSingle = 0;
         settings.BgmOff = 1;
-        services = std::make_unique<kiro::client::ProgramServices>(settings, prompt, install / "windows");
+        services = std::make_unique<kiro::client::ProgramServices>(settings, prompt, players.windows());
         services->setInstallFolder(install.string());
         services->prepareFolders();
         EXPECT_TRUE(services->openDatabase());
@@ -77,11 +68,6 @@ struct ProgramWithSongs : CatalogueFixture {
     {
         services.reset();
         db.openOrThrow(install / "sysfile" / "KIRODB.MDB"); // for the fixture's shut-down
-        ::unsetenv("KIRO_WINDIR");
-        if (previousTmpdir.empty())
-            ::unsetenv("TMPDIR");
-        else
-            ::setenv("TMPDIR", previousTmpdir.c_str(), 1);
     }
 
     kiro::db::CatalogueDb& programDb() { return *services->database(); }
