@@ -74,16 +74,16 @@ bool readWaveHead(std::FILE* file, WaveFormat& format, std::uint32_t& dataSize)
     return false;
 }
 
-bool playableFormat(const WaveFormat& format, SDL_AudioSpec& spec)
+bool playableFormat(const WaveFormat& format, SDL_AudioSpec& output)
 {
     if (format.formatTag != 1 || (format.channels != 1 && format.channels != 2) || format.samplesPerSecond == 0
         || format.samplesPerSecond > 384000 || (format.bitsPerSample != 8 && format.bitsPerSample != 16))
         return false;
-    SDL_zero(spec);
-    spec.freq = static_cast<int>(format.samplesPerSecond);
-    spec.format = format.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-    spec.channels = static_cast<std::uint8_t>(format.channels);
-    spec.samples = 2048;
+    SDL_zero(output);
+    output.freq = static_cast<int>(format.samplesPerSecond);
+    output.format = format.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+    output.channels = static_cast<std::uint8_t>(format.channels);
+    output.samples = 2048;
     return true;
 }
 

@@ -55,7 +55,7 @@ uint16_t vmpGetKeyShift(int32_t *shift);
 /* Tempo in percent of the song's own tempo, 25..400 (100 = as written). */
 uint16_t vmpSetTempo(int32_t percent);
 uint16_t vmpGetTempo(int32_t *percent);
-/* Part 0..15 = MIDI channel 1..16; volume 0..127 (127 = as written). */
+/* The part number 0..15 is the MIDI channel 1..16; volume 0..127 (127 = as written). */
 uint16_t vmpSetVolume(uint32_t part, int32_t volume);
 uint16_t vmpGetVolume(uint32_t part, int32_t *volume);
 /* 0: a seek releases the notes sounding at the old place; 1: they are left to the song's own note-offs. */
