@@ -2,6 +2,7 @@
 
 #include "client/db/CatalogueDb.h"
 #include "client/db/Recordset.h"
+#include "client/db/Statements.h"
 #include "client/db/Variant.h"
 
 #include <cstdlib>
@@ -9,13 +10,7 @@
 
 namespace kiro::setup {
 
-const char* const AccessPointQuery::kSelect =
-    "SELECT アクセスポイントテーブル.アクセスポイント名, ロードタイプマスタ.ロードタイプ名, "
-    "アクセスポイントテーブル.市外局番, アクセスポイントテーブル.電話番号, アクセスポイントテーブル.読み, "
-    "アクセスポイントテーブル.ロードタイプ FROM アクセスポイント分類テーブル INNER JOIN (ロードタイプマスタ "
-    "INNER JOIN アクセスポイントテーブル ON ロードタイプマスタ.ロードタイプコード = "
-    "アクセスポイントテーブル.ロードタイプ) ON アクセスポイント分類テーブル.分類コード = "
-    "ロードタイプマスタ.分類コード ORDER BY アクセスポイントテーブル.読み, アクセスポイントテーブル.ロードタイプ;";
+const char* const AccessPointQuery::kSelect = db::statements::kSelectAccessPoints;
 
 AccessPointQuery::AccessPointQuery(db::CatalogueDb* database)
 {
