@@ -151,6 +151,12 @@ void KaraokeScreen::buildWidgets()
     resize(780, 540);
 }
 
+QRect KaraokeScreen::tabArea() const
+{
+    const QRect area = m_tabs->geometry().united(m_list->geometry());
+    return QRect(mapToGlobal(area.topLeft()), area.size());
+}
+
 void KaraokeScreen::tickNow()
 {
     try {
@@ -316,7 +322,7 @@ ReserveResult KaraokeScreen::chooseSet(int course, const std::string& setCode, b
 
 void KaraokeScreen::showReservations()
 {
-    ReservationListDialog dialog(m_db, m_course, m_prompt, m_folders.install, m_folders.system, this);
+    ReservationListDialog dialog(m_db, m_course, m_prompt, m_folders.install, m_folders.system, this, tabArea());
     dialog.exec();
     m_book->afterReservationList(dialog.cancelledNotDownloaded(), dialog.cancelledOneTime(), *m_browser);
     updatePlayCaption();

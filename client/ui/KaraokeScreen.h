@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QRect>
 #include <QTimer>
 
 #include <memory>
@@ -50,6 +51,8 @@ public:
     QLineEdit* searchBox() const { return m_search; }
     SearchKeyboard* keyboard() const { return m_keyboard; }
     QTabBar* tabBar() const { return m_tabs; }
+    // The tabs and the list under them, in screen coordinates.
+    QRect tabArea() const;
     PictureButton* playButton() const { return m_play; }
 
     // One timer tick (tests call it instead of waiting for the timer).

@@ -14,7 +14,7 @@
 using songbook::qs;
 
 ReservationListDialog::ReservationListDialog(kiro::db::CatalogueDb& db, int course, kiro::app::Prompt& prompt,
-    const QString& installFolder, const QString& systemFolder, QWidget* parent)
+    const QString& installFolder, const QString& systemFolder, QWidget* parent, const QRect& tabArea)
     : CaptionlessDialog(138, parent)
     , m_db(db)
     , m_list(db, course, prompt, installFolder.toStdString())
@@ -54,8 +54,26 @@ ReservationListDialog::ReservationListDialog(kiro::db::CatalogueDb& db, int cour
     buttons->addWidget(back);
     layout->addLayout(buttons);
     adjustSize();
+    placeOver(tabArea);
     songbook::applyWeights(m_view, m_list.weights());
     refill();
+}
+
+void ReservationListDialog::placeOver(const QRect& tabArea)
+{
+    if (!tabArea.isValid())
+        return;
+    // The list grows to fill the area; it never shrinks below the size its
+    // columns need, and then the dialog is centred on the area instead.
+    const QSize chrome = size() - m_view->size();
+    const QSize wanted = tabArea.size() - chrome;
+    m_view->setFixedSize(wanted.expandedTo(m_view->size()));
+    adjustSize();
+    QRect frame(QPoint(), size());
+    frame.moveCenter(tabArea.center());
+    if (size().width() <= tabArea.width() && size().height() <= tabArea.height())
+        frame.moveTopLeft(tabArea.topLeft());
+    move(frame.topLeft());
 }
 
 void ReservationListDialog::refill()

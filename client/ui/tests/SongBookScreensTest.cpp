@@ -163,6 +163,28 @@ TEST(SongBookScreens, ReservationListCancelsThroughTheSetDialog)
     EXPECT_EQ(dialog.cancelledNotDownloaded(), 1);
 }
 
+TEST(SongBookScreens, ReservationListLiesOverTheTabArea)
+{
+    kiro::uitest::app();
+    SongBookCatalogue cat;
+    ScriptedPrompt prompt;
+    kiro::catalogue::SongBookActions actions;
+    KaraokeScreen screen(cat.db, 10, 0, prompt, actions, {});
+    screen.show();
+    QApplication::processEvents();
+    const QRect area = screen.tabArea();
+    QRect placed;
+    kiro::uitest::whenModalOpens([&](QDialog* list) {
+        placed = list->geometry();
+        button(list, "back")->click();
+    });
+    button(&screen, "showReservations")->click();
+    ASSERT_TRUE(placed.isValid());
+    EXPECT_EQ(placed.topLeft(), area.topLeft());
+    EXPECT_TRUE(area.contains(placed)) << "the list must cover the tabs, not spill over the buttons";
+    EXPECT_GE(placed.width(), area.width() - 2);
+}
+
 TEST(SongBookScreens, Screenshots)
 {
     const QString folder = screenshotFolder();
@@ -185,7 +207,7 @@ TEST(SongBookScreens, Screenshots)
         screen.book().writeReservation(code, kiro::catalogue::ReserveResult::Keeping);
     QApplication::processEvents();
     screen.grab().save(folder + QStringLiteral("/kiro-karaoke-screen.png"));
-    ReservationListDialog list(cat.db, 10, prompt, folder, sys, &screen);
+    ReservationListDialog list(cat.db, 10, prompt, folder, sys, &screen, screen.tabArea());
     list.show();
     QApplication::processEvents();
     list.grab().save(folder + QStringLiteral("/kiro-reservation-list.png"));
