@@ -43,6 +43,18 @@ execute_process(
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "kiro-db sample failed: ${error}")
 endif()
+# The songs the sample marks as already downloaded, so that they play.
+if(EXISTS "${BIN}/kiro-demo-content")
+  execute_process(
+    COMMAND "${BIN}/kiro-demo-content" "${staging}/sysfile/KIRODB.MDB" "${staging}" --no-archives
+            --songs "${staging}/karaoke"
+    RESULT_VARIABLE result
+    OUTPUT_QUIET
+    ERROR_VARIABLE error)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "kiro-demo-content failed: ${error}")
+  endif()
+endif()
 
 file(REMOVE_RECURSE "${OUT}")
 file(RENAME "${staging}" "${OUT}")

@@ -82,7 +82,7 @@ host_port=2323
 # also shows a not-ready cancellation.
 host_args=(--port 0 --member "$member_id:$member_password")
 if [ -x "$bin/kiro-demo-content" ] && [ -f "$db" ] &&
-   "$bin/kiro-demo-content" "$db" "$demo/content" >"$demo/content.log" 2>&1; then
+   "$bin/kiro-demo-content" "$db" "$demo/content" --songs "$install/karaoke" >"$demo/content.log" 2>&1; then
   say "song archives: $(cat "$demo/content.log")"
   host_args+=(--catalogue "$db" --content "$demo/content" --upload "$demo/upload")
 fi

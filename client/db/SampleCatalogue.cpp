@@ -157,7 +157,7 @@ struct ProductWriter {
     int written = 0;
 
     void write(const std::string& course, const std::string& code, int linkSign, const std::string& linkProduct,
-               int genres)
+               int genres, bool downloaded = false)
     {
         Phrase title = makeTitle(r);
         const Phrase singer = makeSinger(r);
@@ -190,7 +190,7 @@ struct ProductWriter {
             insert.text(first.text + "が　" + title.text + "を");
         insert.text(format("%03lld-%04lld-0", r.between(0, 999), r.between(0, 9999)));
         insert.integer(linkSign == 2 ? 0 : 100 * r.between(1, 3)).integer(r.below(4) == 0 ? 0 : 100 * r.between(1, 2));
-        insert.text(format("%03lld", r.between(1, genres))).integer(0).text(code + ".KRD").integer(linkSign);
+        insert.text(format("%03lld", r.between(1, genres))).integer(downloaded ? 1 : 0).text(course == "020" ? code : code + ".KRD").integer(linkSign);
         if (linkSign == 2)
             insert.text(course).text(linkProduct);
         else
@@ -259,7 +259,7 @@ SampleSummary writeSampleCatalogue(CatalogueDb& db, const SampleOptions& options
         }
         {
             Insert genre(c, "INSERT INTO ジャンルマスタ VALUES (?, ?, ?)");
-            for (const char* course : {"010", "050"}) {
+            for (const char* course : {"010", "020", "050"}) {
                 // Item 0 of the genre box stands for every genre.
                 genre.text(course).text("000").text("全ジャンル").run();
                 for (size_t g = 0; g < std::size(kGenres); ++g)
@@ -273,21 +273,35 @@ SampleSummary writeSampleCatalogue(CatalogueDb& db, const SampleOptions& options
                                             "データアドレス１, データアドレス２) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                                             "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")};
         const int genres = static_cast<int>(std::size(kGenres));
+        // Marked by the count, like the 他 tab's readings, so the random
+        // sequence stays that of the seed.
+        const auto downloaded = [&](int n) {
+            const bool on = options.downloadedEvery > 0 && n % options.downloadedEvery == 0;
+            summary.downloaded += on ? 1 : 0;
+            return on;
+        };
         for (int i = 1; i <= options.products; ++i)
-            products.write("010", format("K%06lld", i), 0, "", genres);
+            products.write("010", format("K%06lld", i), 0, "", genres, downloaded(i));
         summary.course10 = products.written;
         const int sets = std::max(1, options.products / 20);
         for (int s = 1; s <= sets; ++s) {
             const std::string code = format("S%05lld", s);
-            products.write("050", code, 1, "", genres);
+            // A set on the disk has every song on it (the sets' rows say so).
+            const bool onDisk = downloaded(s * 7);
+            products.write("050", code, 1, "", genres, onDisk);
             const int songs = r.between(2, 5);
             for (int k = 1; k <= songs; ++k)
-                products.write("050", format("S%05lld-%lld", s, k), 2, code, genres);
+                products.write("050", format("S%05lld-%lld", s, k), 2, code, genres, onDisk);
         }
         const int singles = std::max(1, options.products / 20);
         for (int s = 1; s <= singles; ++s)
             products.write("050", format("P%05lld", s), 0, "", genres);
         summary.course50 = products.written - summary.course10;
+        // Course 20 keeps its songs in CDEx/; none is on the disk here.
+        const int cdSongs = std::max(1, options.products / 20);
+        for (int s = 1; s <= cdSongs; ++s)
+            products.write("020", format("C%05lld", s), 0, "", genres);
+        summary.course20 = products.written - summary.course10 - summary.course50;
         for (const std::string& sql : indexes)
             c->execRaw(sql + ";");
 
@@ -301,7 +315,8 @@ SampleSummary writeSampleCatalogue(CatalogueDb& db, const SampleOptions& options
         };
         const Group groups[] = {{"010", "01", "全曲さくいん", 1}, {"010", "02", "今週のベスト２０", 0},
                                 {"010", "03", "演歌特集", 0},      {"010", "04", "新曲", 0},
-                                {"050", "01", "全曲さくいん", 1}, {"050", "02", "曲集ベスト", 0}};
+                                {"020", "01", "全曲さくいん", 1}, {"050", "01", "全曲さくいん", 1},
+                                {"050", "02", "曲集ベスト", 0}};
         for (const Group& g : groups) {
             groupName.text(g.course).text(g.code).text(g.name).integer(g.mode).run();
             if (g.mode == 1)

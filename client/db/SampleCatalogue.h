@@ -7,13 +7,19 @@ namespace kiro::db {
 class CatalogueDb;
 
 struct SampleOptions {
-    int products = 2000;     // course 10 products; course 50 gets a tenth as many sets and singles
+    int products = 2000;     // course 10 products; course 50 gets a tenth as many sets and singles,
+                             // course 20 a twentieth as many songs
     std::uint64_t seed = 1;
+    // Every so many course-10 songs and course-50 sets are marked as already
+    // on the disk (0: none); kiro-demo-content --songs writes their files.
+    int downloadedEvery = 50;
 };
 
 struct SampleSummary {
     int course10 = 0;
     int course50 = 0; // sets, their songs and single products
+    int course20 = 0;
+    int downloaded = 0; // products marked as on the disk
     int groupRows = 0;
     int accessPoints = 0;
 };
@@ -21,7 +27,8 @@ struct SampleSummary {
 // Fills an empty catalogue with invented demo content: titles and singers
 // with half-width katakana readings, roman spellings and the index codes of
 // the reading-index tabs, genres, groups of both group modes, course 10
-// songs, course 50 sets with their songs, prices, data addresses, access
+// songs, course 50 sets with their songs, course 20 songs, some products
+// already downloaded, prices, data addresses, access
 // points with road types and classes. The same seed gives the same file
 // content. Throws DbError.
 SampleSummary writeSampleCatalogue(CatalogueDb& db, const SampleOptions& options);

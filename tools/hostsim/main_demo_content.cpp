@@ -2,10 +2,13 @@
 // Every single product and every set gets an LZH archive named after its
 // ファイル名 holding BASE.KRD and BASE.MID (a set's archive holds its songs'
 // files); every Nth is left out, so the demo also shows a product that is
-// not ready.
+// not ready. With --songs DIR it also writes, into DIR, the files of the
+// products the catalogue marks as already on the disk (the install folder's
+// karaoke/), so that they play.
 #include "client/db/CatalogueDb.h"
 #include "client/db/Connection.h"
 #include "client/db/DbError.h"
+#include "common/AtomicFile.h"
 #include "tools/hostsim/DemoSong.h"
 #include "tools/hostsim/KaraokeCatalogue.h"
 #include "tools/hostsim/LzhStoreWriter.h"
@@ -27,6 +30,7 @@ namespace {
 struct Row {
     std::string course, code, title, singer, file, linkCourse, linkProduct;
     long long linkSign = 0;
+    bool onDisk = false;
 };
 
 std::string text(sqlite3_stmt *st, int i)
@@ -44,8 +48,11 @@ std::vector<LzhMember> songFiles(const Row &row, std::uint32_t seed)
 
 int usage()
 {
-    std::fputs("usage: kiro-demo-content CATALOGUE OUTDIR [--leave-out N] [--db-password PW]\n"
-               "  writes OUTDIR/BASE.LZH for the catalogue's products; every Nth (10) is left out\n",
+    std::fputs("usage: kiro-demo-content CATALOGUE OUTDIR [--leave-out N] [--db-password PW] [--songs DIR]\n"
+               "                         [--no-archives]\n"
+               "  writes OUTDIR/BASE.LZH for the catalogue's products; every Nth (10) is left out;\n"
+               "  --songs: DIR/BASE.KRD and .MID for the songs marked as downloaded\n"
+               "  --no-archives: only the songs (OUTDIR is not written)\n",
                stderr);
     return 2;
 }
@@ -59,6 +66,8 @@ int main(int argc, char **argv)
     const std::filesystem::path catalogue = argv[1], out = argv[2];
     int leaveOut = 10;
     std::string password(db::CatalogueDb::kPassword);
+    std::filesystem::path songsFolder;
+    bool archives = true;
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--leave-out" && i + 1 < argc) {
@@ -68,6 +77,10 @@ int main(int argc, char **argv)
                 return usage();
         } else if (arg == "--db-password" && i + 1 < argc) {
             password = argv[++i];
+        } else if (arg == "--no-archives") {
+            archives = false;
+        } else if (arg == "--songs" && i + 1 < argc) {
+            songsFolder = argv[++i];
         } else {
             return usage();
         }
@@ -77,11 +90,12 @@ int main(int argc, char **argv)
     try {
         auto connection = db::Connection::open(catalogue, password);
         db::Statement st(connection, "SELECT コースコード, 商品コード, 商品名, 歌手名, ファイル名, リンクサイン, "
-                                     "リンク先コース, リンク先商品 FROM 商品マスタ ORDER BY コースコード, 商品コード");
+                                     "リンク先コース, リンク先商品, ダウンロード済みフラグ FROM 商品マスタ "
+                                     "ORDER BY コースコード, 商品コード");
         while (st.step())
             rows.push_back({text(st.get(), 0), text(st.get(), 1), text(st.get(), 2), text(st.get(), 3),
                             text(st.get(), 4), text(st.get(), 6), text(st.get(), 7),
-                            sqlite3_column_int64(st.get(), 5)});
+                            sqlite3_column_int64(st.get(), 5), sqlite3_column_int64(st.get(), 8) != 0});
     } catch (const db::DbError &e) {
         std::fprintf(stderr, "kiro-demo-content: %s: %s\n", catalogue.c_str(), e.what());
         return 1;
@@ -92,12 +106,15 @@ int main(int argc, char **argv)
             songsOfSet[{row.linkCourse, row.linkProduct}].push_back(&row);
 
     std::error_code ec;
-    std::filesystem::create_directories(out, ec);
+    if (archives)
+        std::filesystem::create_directories(out, ec);
     int written = 0, left = 0, index = 0;
     std::uint32_t seed = 0;
     for (const Row &row : rows) {
         ++seed;
-        if (row.linkSign == 2)
+        // Course 20 plays other files (CDEx/) that this tool does not
+        // invent: the host has none of them ready.
+        if (!archives || row.linkSign == 2 || row.course == "020")
             continue;
         const std::string base = productBaseName(row.file);
         if (base.empty() || base == "." || base == "..")
@@ -121,6 +138,32 @@ int main(int argc, char **argv)
         }
         ++written;
     }
-    std::printf("%d archives written to %s, %d left out (not ready)\n", written, out.c_str(), left);
+    int songs = 0;
+    if (!songsFolder.empty()) {
+        std::filesystem::create_directories(songsFolder, ec);
+        seed = 0;
+        for (const Row &row : rows) {
+            ++seed;
+            if (!row.onDisk || row.linkSign == 1 || row.course == "020")
+                continue;
+            const std::string base = productBaseName(row.file);
+            if (base.empty() || base == "." || base == "..")
+                continue;
+            for (const LzhMember &m : songFiles(row, seed)) {
+                const std::string problem = writeFileAtomically(songsFolder / m.name,
+                    std::string_view(reinterpret_cast<const char *>(m.data.data()), m.data.size()));
+                if (!problem.empty()) {
+                    std::fprintf(stderr, "kiro-demo-content: %s\n", problem.c_str());
+                    return 1;
+                }
+            }
+            ++songs;
+        }
+    }
+    if (archives)
+        std::printf("%d archives written to %s, %d left out (not ready)", written, out.c_str(), left);
+    if (!songsFolder.empty())
+        std::printf("%s%d downloaded songs in %s", archives ? ", " : "", songs, songsFolder.c_str());
+    std::printf("\n");
     return 0;
 }

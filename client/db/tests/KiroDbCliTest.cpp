@@ -101,5 +101,11 @@ TEST(KiroDbCli, SampleIsDeterministicPerSeed)
               "n\n0\n");
     EXPECT_EQ(kiroDb("query " + db + " \"SELECT DISTINCT 読みインデックスの有無 FROM 変動グループ名称テーブル ORDER BY 1\"").out,
               "読みインデックスの有無\n0\n1\n");
+    // Course 20 has its songs and its reading-index group; a few songs are on the disk.
+    EXPECT_EQ(kiroDb("query " + db + " \"SELECT count(*) AS n FROM 商品マスタ INNER JOIN 変動グループ名称テーブル ON "
+                     "商品マスタ.コースコード = 変動グループ名称テーブル.コースコード WHERE 商品マスタ.コースコード = '020'\"").out,
+              "n\n15\n");
+    EXPECT_EQ(kiroDb("query " + db + " \"SELECT 商品コード FROM 商品マスタ WHERE ダウンロード済みフラグ = 1 AND コースコード = '010'\"").out,
+              "商品コード\nK000050\nK000100\nK000150\nK000200\nK000250\nK000300\n");
     EXPECT_EQ(kiroDb("sample " + db + " --products x").status, 2);
 }

@@ -93,8 +93,9 @@ int sample(const std::vector<std::string>& args, const std::string& password)
     openCatalogue(db, args[1]);
     const SampleSummary s = writeSampleCatalogue(db, options);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%d course-10 products, %d course-50 products, %d group rows, %d access points in %.2f s\n",
-                s.course10, s.course50, s.groupRows, s.accessPoints, seconds);
+    std::printf("%d course-10 products, %d course-20 products, %d course-50 products (%d on the disk), %d group rows, "
+                "%d access points in %.2f s\n",
+                s.course10, s.course20, s.course50, s.downloaded, s.groupRows, s.accessPoints, seconds);
     return 0;
 }
 

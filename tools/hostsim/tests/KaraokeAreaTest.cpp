@@ -2,6 +2,9 @@
 // strings; the stored-archive writer checked against our own extractor.
 #include "archive/LzhExtract.h"
 #include "client/db/CatalogueDb.h"
+#include "client/db/Connection.h"
+#include "client/db/SampleCatalogue.h"
+#include "common/AtomicFile.h"
 #include "common/Cp932.h"
 #include "common/tests/TempDir.h"
 #include "tools/hostsim/DemoSong.h"
@@ -11,7 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <set>
+
+#include <sqlite3.h>
 
 using namespace kiro::hostsim;
 namespace fs = std::filesystem;
@@ -258,4 +265,46 @@ TEST(KaraokeCatalogue, LoadsAddressesFromTheCatalogueAndChecksOptions)
     EXPECT_TRUE(loadKaraoke(wrong));
     ASSERT_FALSE(parseArguments({"--catalogue", file.string(), "--db-password", "nope"}, wrong));
     EXPECT_TRUE(loadKaraoke(wrong));
+}
+
+TEST(DemoContent, SongsOnTheDiskAreWrittenAndCourse20HasNoArchives)
+{
+    TempDir temp{"demo-content"};
+    const fs::path file = temp.path / "KIRODB.MDB";
+    kiro::db::CatalogueDb::createFile(file);
+    std::set<std::string> onDisk;
+    {
+        kiro::db::CatalogueDb db;
+        db.openOrThrow(file);
+        kiro::db::SampleOptions options;
+        options.products = 1000; // 20 course-10 songs and the songs of one course-50 set on the disk
+        const auto summary = kiro::db::writeSampleCatalogue(db, options);
+        EXPECT_EQ(summary.course20, 50);
+        kiro::db::Statement st(db.connection(), "SELECT ファイル名, リンクサイン FROM 商品マスタ WHERE ダウンロード済みフラグ = 1");
+        while (st.step())
+            if (sqlite3_column_int64(st.get(), 1) != 1)
+                onDisk.insert(productBaseName(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0))));
+    }
+    ASSERT_GT(onDisk.size(), 20u) << "course-10 songs and a set's songs";
+
+    const fs::path songs = temp.path / "karaoke", archives = temp.path / "content";
+    const std::string tool = std::string("'" KIRO_BIN_DIR "/kiro-demo-content' '") + file.string() + "' '";
+    ASSERT_EQ(std::system((tool + archives.string() + "' --no-archives --songs '" + songs.string() + "' >/dev/null").c_str()), 0);
+    EXPECT_FALSE(fs::exists(archives));
+    std::set<std::string> written;
+    for (const auto &entry : fs::directory_iterator(songs))
+        written.insert(entry.path().filename().string());
+    std::set<std::string> expected;
+    for (const std::string &base : onDisk)
+        for (const char *extension : {".KRD", ".MID"})
+            expected.insert(base + extension);
+    EXPECT_EQ(written, expected);
+    // A song on the disk reads as one of ours.
+    std::string krd;
+    ASSERT_TRUE(kiro::readWholeFile(songs / "K000050.KRD", krd));
+    EXPECT_GT(krd.size(), 54u);
+
+    ASSERT_EQ(std::system((tool + archives.string() + "' --leave-out 0 >/dev/null").c_str()), 0);
+    EXPECT_TRUE(fs::exists(archives / "K000001.LZH"));
+    EXPECT_FALSE(fs::exists(archives / "C00001.LZH")) << "course 20 plays files the demo does not have";
 }
