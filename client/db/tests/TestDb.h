@@ -46,8 +46,14 @@ inline pid_t startKiroDb(std::initializer_list<std::string> args)
 {
     std::vector<std::string> owned = {"kiro-db"};
     owned.insert(owned.end(), args.begin(), args.end());
+    // It runs beside the catalogue (args: COMMAND PATH ...), so what it
+    // writes in its current folder (SqlError.Log) stays in the test's folder.
+    const std::filesystem::path folder =
+        owned.size() > 2 ? std::filesystem::path(owned[2]).parent_path() : std::filesystem::path();
     pid_t pid = fork();
     if (pid == 0) {
+        if (!folder.empty() && chdir(folder.c_str()) != 0)
+            _exit(126);
         std::vector<char*> argv;
         for (auto& a : owned)
             argv.push_back(a.data());
