@@ -1,6 +1,7 @@
 #include "client/catalogue/BulkReceive.h"
 
 #include "archive/LzhExtract.h"
+#include "client/catalogue/ProductFiles.h"
 #include "client/db/CatalogueDb.h"
 #include "client/db/DbError.h"
 #include "client/db/Recordset.h"
@@ -33,21 +34,6 @@ std::filesystem::path folderUnder(const std::filesystem::path &install, const ch
 }
 
 } // namespace
-
-std::string downloadNameOf(const std::string &fileName)
-{
-    std::string name = fileName;
-    if (const auto cut = name.find_last_of("/\\"); cut != std::string::npos)
-        name.erase(0, cut + 1);
-    if (const auto dot = name.rfind('.'); dot != std::string::npos)
-        name.erase(dot);
-    for (unsigned char c : name)
-        if (c < 0x20 || c == 0x7f)
-            return {};
-    if (name.empty() || name == "." || name == "..")
-        return {};
-    return name;
-}
 
 BulkReceive::BulkReceive(db::CatalogueDb &db, online::HostSession &session, app::ClientSettings &settings,
                          std::filesystem::path installFolder, std::string year2)
@@ -132,7 +118,7 @@ BulkReceiveOutcome BulkReceive::bulkReceive(int course)
                     if (fetched == Fetch::NotReady)
                         fetched = Fetch::Done;
                 }
-                const std::string name = downloadNameOf(db::FieldToText(rows.fieldValue("ファイル名")));
+                const std::string name = productBaseName(db::FieldToText(rows.fieldValue("ファイル名")));
                 if (fetched == Fetch::Done) {
                     if (name.empty()) {
                         report("ファイル名が不正です（" + db::FieldToText(rows.fieldValue("ファイル名")) + "）。");

@@ -66,9 +66,4 @@ private:
     std::function<void()> m_refresh;
 };
 
-// The download name of a product: the base name of its ファイル名, without
-// folder parts and extension. Empty when nothing usable is left ("..",
-// ".KRD", a name of control characters).
-std::string downloadNameOf(const std::string &fileName);
-
 } // namespace kiro::catalogue

@@ -35,14 +35,15 @@ std::vector<fs::path> threeFiles(const fs::path& installFolder, const char* fold
 std::string productBaseName(const std::string& fileName)
 {
     std::string name = fileName;
-    size_t slash = name.find_last_of("/\\");
-    if (slash != std::string::npos)
-        name = name.substr(slash + 1);
+    if (const size_t slash = name.find_last_of("/\\"); slash != std::string::npos)
+        name.erase(0, slash + 1);
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos)
+        name.resize(dot);
+    for (const unsigned char c : name)
+        if (c < 0x20 || c == 0x7f)
+            return {};
     if (name == "." || name == "..")
         return {};
-    size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0)
-        name.resize(dot);
     return name;
 }
 

@@ -10,7 +10,10 @@
 namespace kiro::catalogue {
 
 // The base name of a product's ファイル名: folder parts ("\" or "/") and the
-// extension removed. Empty when nothing usable is left (empty, "." or "..").
+// extension removed. Empty when nothing usable is left (empty, "." or "..",
+// a bare extension such as ".KRD") or when it holds a control character:
+// receiving, playing and deleting all name the files by it, so a name from
+// the catalogue never leads out of the folder or onto another file.
 std::string productBaseName(const std::string& fileName);
 
 // The three files of course `course` for base name `base` under the install

@@ -4,11 +4,6 @@
 
 namespace kiro::catalogue {
 
-std::string songBaseName(const std::string& fileName)
-{
-    return productBaseName(fileName);
-}
-
 void deleteSongFiles(const std::filesystem::path& installFolder, const std::string& fileName)
 {
     // karaokeFiles gives nothing for a name that would name the folder itself.

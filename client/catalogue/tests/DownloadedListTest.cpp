@@ -17,6 +17,14 @@ TEST(ProductFiles, EachCourseNamesItsThreeFilesAsTheyAreOnTheDisk)
     EXPECT_EQ(productBaseName("\\DATA\\KR00001.LZH"), "KR00001");
     EXPECT_EQ(productBaseName("kr00002"), "kr00002");
     EXPECT_EQ(productBaseName(".."), "");
+    // Receiving, playing and deleting name the files by it: it never leads
+    // out of the folder, and a name it cannot use is refused, not guessed.
+    EXPECT_EQ(productBaseName("KARAOKE\\KR00002.KRD"), "KR00002");
+    EXPECT_EQ(productBaseName("../../etc/passwd"), "passwd");
+    EXPECT_EQ(productBaseName("..\\..\\x.lzh"), "x");
+    EXPECT_EQ(productBaseName("a.b.KRD"), "a.b");
+    for (const char* bad : {"", ".KRD", "dir/", "...", "KR\n01.KRD"})
+        EXPECT_EQ(productBaseName(bad), "") << bad;
 
     // Received with lower-case names: still the product's files.
     c.songFile("karaoke/kr00001.krd");

@@ -61,14 +61,3 @@ TEST(KaraokeScripts, BuffersHoldWhatIsSent)
     ASSERT_TRUE(scripts.setFolder("/inst/MAIL"));
     EXPECT_STREQ(scripts.folderCommand(), "/inst/MAIL/");
 }
-
-TEST(DownloadName, BaseNameNeverLeadsOutOfTheFolder)
-{
-    EXPECT_EQ(downloadNameOf("KR00001.KRD"), "KR00001");
-    EXPECT_EQ(downloadNameOf("KARAOKE\\KR00002.KRD"), "KR00002");
-    EXPECT_EQ(downloadNameOf("../../etc/passwd"), "passwd");
-    EXPECT_EQ(downloadNameOf("..\\..\\x.lzh"), "x");
-    EXPECT_EQ(downloadNameOf("a.b.KRD"), "a.b");
-    for (const char *bad : {"", "..", ".KRD", "dir/", "...", "KR\n01.KRD"})
-        EXPECT_EQ(downloadNameOf(bad), "") << bad;
-}
