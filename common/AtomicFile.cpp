@@ -21,7 +21,7 @@ std::string failure(const char* what, const fs::path& file)
 
 } // namespace
 
-std::string writeFileAtomically(const fs::path& file, std::string_view bytes)
+std::string writeFileAtomically(const fs::path& file, std::string_view bytes, int mode)
 {
     fs::path dir = file.parent_path();
     std::string pattern = (dir.empty() ? fs::path(".") : dir).string() + "/." + file.filename().string() + ".XXXXXX";
@@ -31,7 +31,10 @@ std::string writeFileAtomically(const fs::path& file, std::string_view bytes)
 
     // Keep the permissions of the file being replaced (mkstemp makes 0600).
     struct stat st {};
-    ::fchmod(fd, ::stat(file.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    if (mode >= 0)
+        ::fchmod(fd, static_cast<mode_t>(mode & 07777));
+    else
+        ::fchmod(fd, ::stat(file.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
 
     const char* p = bytes.data();
     std::size_t left = bytes.size();

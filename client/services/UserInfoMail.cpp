@@ -4,9 +4,9 @@
 #include "client/services/MailFileName.h"
 #include "client/services/MailScripts.h"
 #include "common/Cp932.h"
+#include "common/AtomicFile.h"
 #include "common/FileNames.h"
 
-#include <cstdio>
 #include <system_error>
 
 namespace kiro::services {
@@ -57,16 +57,11 @@ int SendUserInfoMail(online::HostSession &session, app::ClientSettings &settings
 
     const std::filesystem::path file = folder / name;
     const std::string text = userInfoMailText(settings);
-    std::FILE *out = std::fopen(file.c_str(), "wb");
-    if (out == nullptr)
+    // The mail holds the member's PIN until it is sent: only the user may
+    // read it.
+    if (!writeFileAtomically(file, text, 0600).empty())
         return 0;
-    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    const bool closed = std::fclose(out) == 0;
     std::error_code ec;
-    if (!written || !closed) {
-        std::filesystem::remove(file, ec);
-        return 0;
-    }
 
     int result = 0;
     if (session.Run(false, scripts.MailEnterScript(), kTimeOutTicks, false) == 0 &&
