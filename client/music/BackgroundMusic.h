@@ -26,6 +26,8 @@ public:
     virtual void setOff(bool off) = 0;
     // True while the engine reports that it is playing.
     virtual bool isPlaying() = 0;
+    // The tune last asked for, or -1.
+    virtual int current() const = 0;
 };
 
 // Stands in where no music library is present: nothing plays.
@@ -40,6 +42,7 @@ public:
     bool off() const override { return m_off; }
     void setOff(bool off) override { m_off = off; }
     bool isPlaying() override { return false; }
+    int current() const override { return -1; }
 
 private:
     bool m_off = true;

@@ -51,7 +51,7 @@ public:
     bool isPlaying() override;
 
     void setWindow(std::uint32_t window) { m_player.setWindow(window); }
-    int current() const { return m_current; }
+    int current() const override { return m_current; }
     bool suspended() const { return m_suspended != 0; }
     // Where tune `index` is read from (its name matched ignoring letter case).
     std::string tunePath(int index) const;

@@ -83,8 +83,10 @@ void SoundModemForm::soundTest()
     if (!yes(prompt, "パソコンに\n音源が接続されて\nいますか？"))
         return;
     music::BackgroundMusic* player = m_services.music;
-    // The test tune plays even while background music is switched off.
+    // The test tune plays even while background music is switched off; when
+    // it is on, the tune it interrupted plays again afterwards.
     const bool wasOff = player ? player->off() : true;
+    const int interrupted = player ? player->current() : -1;
     if (player) {
         player->setOff(false);
         player->openAndPlay(0);
@@ -93,6 +95,8 @@ void SoundModemForm::soundTest()
     if (player) {
         player->close();
         player->setOff(wasOff);
+        if (!wasOff && interrupted >= 0)
+            player->openAndPlay(interrupted);
     }
     if (heard)
         prompt.message("もし、音楽が流れていれば\n問題ありません。");

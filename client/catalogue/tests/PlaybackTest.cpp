@@ -46,6 +46,7 @@ struct Recorder : kiro::music::BackgroundMusic, PlaybackScreen {
     bool off() const override { return false; }
     void setOff(bool) override { }
     bool isPlaying() override { return false; }
+    int current() const override { return -1; }
 
     void setScreenEnabled(bool on) override
     {

@@ -20,8 +20,16 @@ namespace kiro::setuptest {
 class RecordingMusic final : public music::BackgroundMusic {
 public:
     std::vector<std::string> calls;
-    int openAndPlay(int index) override { return record("openAndPlay", index), 0; }
-    void play(int index) override { record("play", index); }
+    int openAndPlay(int index) override
+    {
+        m_current = index >= 0 ? index : m_current;
+        return record("openAndPlay", index), 0;
+    }
+    void play(int index) override
+    {
+        m_current = index >= 0 ? index : m_current;
+        record("play", index);
+    }
     void close() override { calls.push_back("close"); }
     void suspend(int index) override { record("suspend", index); }
     void resume() override { calls.push_back("resume"); }
@@ -33,10 +41,12 @@ public:
         calls.push_back(off ? "setOff 1" : "setOff 0");
     }
     bool isPlaying() override { return false; }
+    int current() const override { return m_current; }
 
 private:
     void record(const char* name, int value) { calls.push_back(std::string(name) + " " + std::to_string(value)); }
     bool m_off = true;
+    int m_current = -1;
 };
 
 // One access point row: name, area code, number, reading, road type code.

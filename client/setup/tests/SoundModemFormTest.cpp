@@ -144,6 +144,18 @@ TEST(SoundModemForm, TestsAskFirstAndReportWhatHappened)
     // The test tune plays although background music is off, which it is again afterwards.
     EXPECT_EQ(f.music.calls, (std::vector<std::string>{"setOff 0", "openAndPlay 0", "close", "setOff 1"}));
     EXPECT_TRUE(f.music.off());
+
+    // With background music on, the dialog's tune comes back after the test.
+    f.music.setOff(false);
+    f.music.play(5);
+    f.music.calls.clear();
+    f.prompt.clear();
+    f.prompt.addAnswer(PromptAnswer::First);
+    f.prompt.addAnswer(PromptAnswer::Second);
+    form.soundTest();
+    EXPECT_EQ(f.music.calls,
+        (std::vector<std::string>{"setOff 0", "openAndPlay 0", "close", "setOff 0", "openAndPlay 5"}));
+    EXPECT_EQ(f.music.current(), 5);
 }
 
 TEST(ModemTest, TheTelnetVirtualModemAnswers)
