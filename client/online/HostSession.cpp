@@ -352,14 +352,21 @@ void HostSession::dropIdleWarning()
     setState(m_stateBeforeWarning);
 }
 
-bool HostSession::runDailyCheck()
+bool HostSession::markDailyCheckDone()
 {
     const std::string today = m_daily.today ? m_daily.today() : localToday();
     const std::string last = m_daily.lastLookVup ? m_daily.lastLookVup() : std::string();
     if (today.compare(last) <= 0)
-        return true;
+        return false;
     if (m_daily.storeLastLookVup)
         m_daily.storeLastLookVup(today);
+    return true;
+}
+
+bool HostSession::runDailyCheck()
+{
+    if (!markDailyCheckDone())
+        return true;
     // Until the version-up feature provides FetchUpdateList the hook is empty
     // and the check only records the day.
     if (!m_daily.fetchUpdateList)

@@ -81,6 +81,10 @@ public:
 
     void setSettings(const SessionSettings &settings) { m_settings = settings; }
     void setDailyCheck(DailyCheckHooks hooks) { m_daily = std::move(hooks); }
+    // A job that has just fetched the update list itself: that was today's
+    // check, so the logout does not fetch it a second time. False when today
+    // was checked already.
+    bool markDailyCheckDone();
     void setTransferStarter(TransferStarter *starter) { m_transfer = starter; }
     // The session tick (500 ms); tests shorten it and every count scales with it.
     void setTickInterval(std::chrono::milliseconds tick);

@@ -253,6 +253,7 @@ int VersionUp::RunVersionUpJob()
     const int listed = FetchUpdateList();
     bool failed = listed < 0;
     if (!failed) {
+        session.markDailyCheckDone();
         received = DownloadPendingUpdates();
         failed = received < 0;
         if (received >= 1) {

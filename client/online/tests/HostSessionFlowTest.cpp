@@ -305,6 +305,26 @@ TEST_F(HostSessionFlowTest, LogoutAfterTheDailyCheckLostTheLineFailsAtOnce)
     EXPECT_FALSE(told("タイムアウトエラーです。")) << "a logout was tried on the closed line";
 }
 
+// The version-up job fetched the list itself: its logout does not fetch it again.
+TEST_F(HostSessionFlowTest, ADayIsCheckedOnceWhenAJobFetchedTheListItself)
+{
+    const ScriptStep nothing[] = {{}};
+    ASSERT_EQ(session->Run(false, nothing, 30, false), 0);
+    int fetched = 0;
+    std::string last = "00/01/01";
+    DailyCheckHooks hooks;
+    hooks.lastLookVup = [&] { return last; };
+    hooks.storeLastLookVup = [&](const std::string &today) { last = today; };
+    hooks.today = [] { return std::string("99/12/31"); };
+    hooks.fetchUpdateList = [&] { return ++fetched, 0; };
+    session->setDailyCheck(hooks);
+    session->markDailyCheckDone();
+    EXPECT_EQ(last, "99/12/31");
+    EXPECT_EQ(session->Run(true, nullptr, 30, false), 0);
+    EXPECT_EQ(fetched, 0);
+    EXPECT_TRUE(line.wrote("bye\r"));
+}
+
 // The daily check's update-list job fails on the database while the line
 // is still up: the logout must still end the host session and the call.
 TEST_F(HostSessionFlowTest, LogoutAfterADailyCheckThatFailedOnlineStillLogsOut)
