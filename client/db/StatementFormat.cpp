@@ -95,7 +95,17 @@ std::string equalsCriterion(std::string_view column, std::string_view value)
 
 std::string startsWithCriterion(std::string_view column, std::string_view prefix)
 {
-    return std::string(column) + " like '" + escapeQuoted(prefix, '\'') + "*'";
+    // The typed text is matched as it stands: the pattern characters of
+    // LIKE go between brackets ("[*]"), so "*" or "?" typed by the user
+    // match only themselves.
+    std::string literal;
+    for (const char c : prefix) {
+        if (c == '*' || c == '?' || c == '#' || c == '[')
+            literal += std::string("[") + c + "]";
+        else
+            literal += c;
+    }
+    return std::string(column) + " like '" + escapeQuoted(literal, '\'') + "*'";
 }
 
 } // namespace kiro::db

@@ -41,7 +41,8 @@ std::string escapeQuoted(std::string_view text, char quote);
 
 // Criterion for a text column equal to a value: 商品コード="X".
 std::string equalsCriterion(std::string_view column, std::string_view value);
-// Criterion for a text column starting with a typed text: F like 'text*'.
+// Criterion for a text column starting with a typed text: F like 'text*',
+// the text's own "*", "?", "#" and "[" matching only themselves.
 std::string startsWithCriterion(std::string_view column, std::string_view prefix);
 
 } // namespace kiro::db

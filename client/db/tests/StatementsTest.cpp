@@ -156,6 +156,13 @@ TEST(Statements, QuotesInFilledTextCannotChangeTheStatement)
     EXPECT_FALSE(rs.findFirst(equalsCriterion("商品コード", "K0001\" OR \"1\"=\"1")));
     EXPECT_TRUE(rs.findFirst(equalsCriterion("商品コード", "K0001")));
     EXPECT_FALSE(rs.findFirst(startsWithCriterion("商品名", "海'\"")));
+    // Pattern characters typed by the user match only themselves.
+    c.db.execute("INSERT INTO 商品マスタ (コースコード, 商品コード, 商品名) VALUES (\"010\", \"Q1\", \"WHY? [1]\")");
+    Recordset titles(c.db);
+    titles.open("SELECT 商品名 FROM 商品マスタ WHERE 商品名 IS NOT NULL");
+    EXPECT_TRUE(titles.findFirst(startsWithCriterion("商品名", "WHY? [1")));
+    EXPECT_FALSE(titles.findFirst(startsWithCriterion("商品名", "W*")));
+    EXPECT_FALSE(titles.findFirst(startsWithCriterion("商品名", "WH?")));
 }
 
 TEST(Statements, TextComparesRegardlessOfCaseAsTheJetEngineDid)
