@@ -1,7 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
+
+class TopScreen;
 
 namespace kiro::client {
 
@@ -18,7 +21,15 @@ struct KiroRunResult {
 // engine choice, the year strings, then the main window run modally; after
 // it closes, background music stops and the mutex is released. Needs a
 // QApplication.
-KiroRunResult runKiro(const std::filesystem::path& windowsDir);
+class ProgramServices;
+struct KiroRunHooks {
+    // The notices and questions come as dialogs even without a display (a
+    // driver that answers them itself runs the program offscreen).
+    bool dialogsAlways = false;
+    // Called once the top screen has started, just before it runs.
+    std::function<void(TopScreen&, ProgramServices&)> started;
+};
+KiroRunResult runKiro(const std::filesystem::path& windowsDir, const KiroRunHooks& hooks = {});
 
 // The Japanese font every screen is drawn with.
 void useJapaneseFont();
