@@ -12,6 +12,7 @@
 #include "client/ui/KaraokeScreen.h"
 #include "client/ui/MaintenanceMenu.h"
 #include "client/ui/MessageDialog.h"
+#include "client/ui/PictureButton.h"
 #include "client/ui/ReservationListDialog.h"
 #include "client/ui/TopScreen.h"
 #include "client/ui/VersionUpListDialog.h"
@@ -81,7 +82,7 @@ TourStep screenStep(const std::string& name, bool picture, const char* className
     TourStep step;
     step.name = name;
     step.picture = picture;
-    step.ready = [className] { return TourRunner::modalIs(className); };
+    step.ready = [className] { return TourRunner::modalIs(className) && TourRunner::modal()->isEnabled(); };
     step.act = [className, button]() -> std::string {
         if (!TourRunner::click(TourRunner::modal(), button))
             return std::string("no button ") + button + " on " + className;
@@ -95,7 +96,8 @@ TourStep menuStep(int row)
 {
     TourStep step;
     step.name = row < 0 ? "close-maintenance-menu" : "maintenance-entry-" + std::to_string(row);
-    step.ready = [] { return TourRunner::modalIs("MaintenanceMenu"); };
+    // The menu is disabled while the entry it ran closes.
+    step.ready = [] { return TourRunner::modalIs("MaintenanceMenu") && TourRunner::modal()->isEnabled(); };
     step.act = [row]() -> std::string {
         auto* menu = qobject_cast<MaintenanceMenu*>(TourRunner::modal());
         if (!menu)
@@ -447,9 +449,15 @@ void Tour::buildWalk()
     }
     r.add(screenStep("close-song-book", false, "GroupListDialog", "back"));
 
-    // The version-up list the forum's update announcements filled.
+    // The forum's update announcements fetched, then the version-up list.
     r.add(onTop("open-maintenance-menu", false, "1413"));
-    r.add(menuStep(MaintenanceMenu::VersionListEntry));
+    r.add(menuStep(MaintenanceMenu::VersionUpEntry));
+    {
+        // The job calls the forum; the menu comes back when it is over.
+        TourStep step = menuStep(MaintenanceMenu::VersionListEntry);
+        step.wait = 90s;
+        r.add(step);
+    }
     {
         TourStep step = screenStep("version-up-list", true, "VersionUpListDialog", "2");
         auto back = step.act;

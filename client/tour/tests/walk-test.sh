@@ -84,6 +84,9 @@ check "the player started" grep -q '^kiro tour: player started$' "$log"
 check "the player showed words" grep -q '^kiro tour: lyric: .' "$log"
 check "the player ended" grep -q '^kiro tour: player ended$' "$log"
 check "the downloaded list showed songs" grep -q '^kiro tour: downloaded songs: [1-9]' "$log"
+if [ -d "$demo/forum" ]; then
+  check "the version-up list showed the forum's updates" grep -q '^kiro tour: version-up list: [1-9]' "$log"
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "walk-test: $failures check(s) failed; the client's output: $log" >&2
