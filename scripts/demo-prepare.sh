@@ -40,6 +40,11 @@ demo_prepare_install() {
   if [ -x "$install/karaoke/songbox" ]; then
     cp "$install/karaoke/songbox" "$install/karaoke/SONGBOX.EXE"
   fi
+  # The demo songs ask for one picture; the client starts the player with
+  # the user's own pictures (-quser), so it takes this one from karaoke/User.
+  if [ -f "$build/assets/sysfile/Lite001.bmp" ]; then
+    cp "$build/assets/sysfile/Lite001.bmp" "$install/karaoke/User/KIROPICT.BMP"
+  fi
 
   # The sample catalogue; an empty one with the schema when the database tool
   # cannot make a sample.

@@ -373,7 +373,7 @@ void Tour::buildWalk()
         step.name = "receiving";
         step.picture = true;
         step.wait = 90s;
-        step.settle = 150ms;
+        step.settle = 300ms;
         step.ready = [] {
             kiro::ui::ProgressWindow* progress = shownProgressWindow();
             return progress && bytesOnLine(progress->lineText(kiro::online::ProgressLine::Bytes)) > 0;
