@@ -63,18 +63,27 @@ int main(int argc, char** argv)
             requested = argv[++i];
         }
     }
+    // The tour walks the program's own screens (KIRO_TOUR=walk); it is off
+    // unless the environment asks for it. Read before the folder changes, so a
+    // relative picture folder means the one it was started in.
+    std::string tourProblem;
+    const auto tourOptions = kiro::tour::tourFromEnvironment(tourProblem);
+    if (!tourProblem.empty()) {
+        std::fprintf(stderr, "kiro: %s\n", tourProblem.c_str());
+        return 2;
+    }
     std::error_code ec;
     const auto choice = kiro::app::chooseInstallFolder(requested, std::filesystem::current_path(ec), programFolder(argv[0]));
     if (choice.folder.empty()) {
         std::fprintf(stderr, "kiro: %s\n", choice.problem.c_str());
-        return 0;
+        return tourOptions ? 1 : 0; // a walk that cannot start has failed
     }
     // Started in its install folder the client says nothing (a second copy
     // ends without a word); elsewhere it says which folder it uses.
     if (choice.folder != std::filesystem::current_path(ec)) {
         if (::chdir(choice.folder.c_str()) != 0) {
             std::fprintf(stderr, "kiro: cannot enter %s\n", choice.folder.c_str());
-            return 0;
+            return tourOptions ? 1 : 0;
         }
         std::fprintf(stderr, "kiro: install folder %s%s\n", choice.folder.c_str(),
             choice.created ? " (made from the installed template)" : "");
@@ -84,14 +93,6 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("kiro"));
     QApplication::setWindowIcon(kiro::ui::kiroIcon());
     kiro::client::useJapaneseFont();
-    // The tour walks the program's own screens (KIRO_TOUR=walk); it is off
-    // unless the environment asks for it.
-    std::string tourProblem;
-    const auto tourOptions = kiro::tour::tourFromEnvironment(tourProblem);
-    if (!tourProblem.empty()) {
-        std::fprintf(stderr, "kiro: %s\n", tourProblem.c_str());
-        return 2;
-    }
     std::unique_ptr<kiro::tour::Tour> tour;
     kiro::client::KiroRunHooks hooks;
     if (tourOptions) {

@@ -80,6 +80,8 @@ reservations=$(query 'SELECT COUNT(*) AS n FROM 予約テーブル;' | tail -n 1
 check "the sung reservation is gone (rows left: $reservations)" test "$reservations" = 0
 
 check "the user-information mail reached the host" test -n "$(find "$demo/upload" -maxdepth 1 -name 'W*' -size +0 2>/dev/null)"
+check "the mail is not sent again" test "$("$bin/kiro-settings" --windir "$windir" show MailToUserInfo)" = MailToUserInfo=1
+check "the setup dialogs were left as they were" test "$("$bin/kiro-settings" --windir "$windir" show NiftyID)" = "NiftyID=$demo_member_id"
 check "the player started" grep -q '^kiro tour: player started$' "$log"
 check "the player showed words" grep -q '^kiro tour: lyric: .' "$log"
 check "the player ended" grep -q '^kiro tour: player ended$' "$log"
