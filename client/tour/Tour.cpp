@@ -91,6 +91,23 @@ TourStep screenStep(const std::string& name, bool picture, const char* className
     return step;
 }
 
+// A list screen, pictured and reported as "`what`: N" (N its rows), then
+// left with `button`; with `needRows` it is ready only once it lists some.
+TourStep listStep(const std::string& name, const char* className, const char* button, const std::string& what,
+    bool needRows)
+{
+    TourStep step = screenStep(name, true, className, button);
+    auto leave = step.act;
+    step.ready = [needRows, ready = step.ready] {
+        return ready() && (!needRows || listRows(TourRunner::modal()) > 0);
+    };
+    step.act = [leave, what]() -> std::string {
+        TourRunner::report(what + ": " + std::to_string(listRows(TourRunner::modal())));
+        return leave();
+    };
+    return step;
+}
+
 // On the maintenance menu: run entry `row` ("もどる" for row -1).
 TourStep menuStep(int row)
 {
@@ -353,16 +370,7 @@ void Tour::buildWalk()
         [](KaraokeScreen& s) -> std::string {
             return TourRunner::click(&s, "showReservations") ? std::string() : "no 予約確認 button";
         }));
-    {
-        TourStep step = screenStep("reservation-list", true, "ReservationListDialog", "back");
-        step.ready = [] { return TourRunner::modalIs("ReservationListDialog") && listRows(TourRunner::modal()) > 0; };
-        auto back = step.act;
-        step.act = [back]() -> std::string {
-            TourRunner::report("reservations: " + std::to_string(listRows(TourRunner::modal())));
-            return back();
-        };
-        r.add(step);
-    }
+    r.add(listStep("reservation-list", "ReservationListDialog", "back", "reservations", true));
 
     // The bulk receive: dialling, logging in, the transfer, the thank-you.
     r.add(whileKaraoke("receive", [](KaraokeScreen&) { return true; }, [](KaraokeScreen& s) -> std::string {
@@ -437,16 +445,7 @@ void Tour::buildWalk()
             return TourRunner::click(&s, "back") ? std::string() : "no もどる button";
         }));
     r.add(screenStep("open-downloaded-list", false, "GroupListDialog", "files"));
-    {
-        TourStep step = screenStep("downloaded-list", true, "DownloadedListDialog", "back");
-        step.ready = [] { return TourRunner::modalIs("DownloadedListDialog") && listRows(TourRunner::modal()) > 0; };
-        auto back = step.act;
-        step.act = [back]() -> std::string {
-            TourRunner::report("downloaded songs: " + std::to_string(listRows(TourRunner::modal())));
-            return back();
-        };
-        r.add(step);
-    }
+    r.add(listStep("downloaded-list", "DownloadedListDialog", "back", "downloaded songs", true));
     r.add(screenStep("close-song-book", false, "GroupListDialog", "back"));
 
     // The forum's update announcements fetched, then the version-up list.
@@ -458,15 +457,7 @@ void Tour::buildWalk()
         step.wait = 90s;
         r.add(step);
     }
-    {
-        TourStep step = screenStep("version-up-list", true, "VersionUpListDialog", "2");
-        auto back = step.act;
-        step.act = [back]() -> std::string {
-            TourRunner::report("version-up list: " + std::to_string(listRows(TourRunner::modal())) + " rows");
-            return back();
-        };
-        r.add(step);
-    }
+    r.add(listStep("version-up-list", "VersionUpListDialog", "2", "version-up list", false));
     r.add(menuStep(-1));
     r.add(onTop("exit", false, "1414"));
 }
