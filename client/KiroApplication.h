@@ -17,11 +17,8 @@ struct KiroRunResult {
     Outcome outcome;
 };
 
-// The application object: single-instance guard, cursors, settings, the MIDI
-// engine choice, the year strings, then the main window run modally; after
-// it closes, background music stops and the mutex is released. Needs a
-// QApplication.
 class ProgramServices;
+// What a driver of the program (the tour) adds to a run.
 struct KiroRunHooks {
     // The notices and questions come as dialogs even without a display (a
     // driver that answers them itself runs the program offscreen).
@@ -29,6 +26,11 @@ struct KiroRunHooks {
     // Called once the top screen has started, just before it runs.
     std::function<void(TopScreen&, ProgramServices&)> started;
 };
+
+// The application object: single-instance guard, cursors, settings, the MIDI
+// engine choice, the year strings, then the main window run modally; after
+// it closes, background music stops and the mutex is released. Needs a
+// QApplication.
 KiroRunResult runKiro(const std::filesystem::path& windowsDir, const KiroRunHooks& hooks = {});
 
 // The Japanese font every screen is drawn with.
