@@ -135,4 +135,15 @@ void ClientSongBookActions::runSoundModemTest(QWidget* parent)
         m_services.saveSettings();
 }
 
+bool ClientSongBookActions::pictureSettingsAvailable() const
+{
+    return true;
+}
+
+void ClientSongBookActions::openPictureSettings(QWidget* parent)
+{
+    if (openPictureSettingsDialog(parent, m_services) == QDialog::Accepted)
+        m_services.saveSettings();
+}
+
 } // namespace kiro::client

@@ -39,6 +39,8 @@ public:
     void openDownloadedList(int course, QWidget* parent) override;
     bool soundModemTestAvailable() const override;
     void runSoundModemTest(QWidget* parent) override;
+    bool pictureSettingsAvailable() const override;
+    void openPictureSettings(QWidget* parent) override;
 
 private:
     kiro::MessageBoxes& messageBoxes();

@@ -27,7 +27,7 @@ void useJapaneseFont()
     QApplication::setFont(font);
 }
 
-KiroRunResult runKiro(const std::filesystem::path& windowsDir)
+KiroRunResult runKiro(const std::filesystem::path& windowsDir, const KiroRunHooks& hooks)
 {
     // A second copy ends here, without a word and without waking the first.
     SingleInstance instance;
@@ -48,7 +48,8 @@ KiroRunResult runKiro(const std::filesystem::path& windowsDir)
     // every other program of the system.
     DialogPrompt dialogs;
     kiro::app::ConsolePrompt console(std::cerr, std::cin);
-    kiro::app::Prompt& prompt = kiro::displayAvailable() ? static_cast<kiro::app::Prompt&>(dialogs) : console;
+    const bool windowed = hooks.dialogsAlways || kiro::displayAvailable();
+    kiro::app::Prompt& prompt = windowed ? static_cast<kiro::app::Prompt&>(dialogs) : console;
     ProgramServices services(settings, prompt, windowsDir);
     KiroRunResult result {KiroRunResult::Outcome::Closed};
     {
@@ -56,8 +57,11 @@ KiroRunResult runKiro(const std::filesystem::path& windowsDir)
         dialogs.setOwner(&top);
         if (!top.startUp())
             result.outcome = KiroRunResult::Outcome::StartUpFailed;
-        else
+        else {
+            if (hooks.started)
+                hooks.started(top, services);
             top.exec();
+        }
         while (QApplication::overrideCursor())
             QApplication::restoreOverrideCursor();
     }

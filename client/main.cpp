@@ -5,6 +5,7 @@
 // on first start. The Windows directory with KIROL.INI is $KIRO_WINDIR.
 #include "client/KiroApplication.h"
 #include "client/app/InstallFolderChoice.h"
+#include "client/tour/Tour.h"
 #include "client/ui/AppIcon.h"
 #include "common/WinPaths.h"
 
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <system_error>
 #include <unistd.h>
@@ -25,7 +27,8 @@ const char kUsage[] =
     "  else in DIR, else in $XDG_DATA_HOME/kiro (~/.local/share/kiro); a folder that is\n"
     "  missing or empty is made from the installed template first.\n"
     "  Settings: KIROL.INI in $KIRO_WINDIR (default ~/.config/kiro/windows).\n"
-    "  Without a display set KIRO_MESSAGES=stderr.\n";
+    "  Without a display set KIRO_MESSAGES=stderr.\n"
+    "  KIRO_TOUR=walk walks every screen and ends (KIRO_TOUR_SHOTS=DIR saves a picture of each).\n";
 
 std::filesystem::path programFolder(const char* argv0)
 {
@@ -60,18 +63,27 @@ int main(int argc, char** argv)
             requested = argv[++i];
         }
     }
+    // The tour walks the program's own screens (KIRO_TOUR=walk); it is off
+    // unless the environment asks for it. Read before the folder changes, so a
+    // relative picture folder means the one it was started in.
+    std::string tourProblem;
+    const auto tourOptions = kiro::tour::tourFromEnvironment(tourProblem);
+    if (!tourProblem.empty()) {
+        std::fprintf(stderr, "kiro: %s\n", tourProblem.c_str());
+        return 2;
+    }
     std::error_code ec;
     const auto choice = kiro::app::chooseInstallFolder(requested, std::filesystem::current_path(ec), programFolder(argv[0]));
     if (choice.folder.empty()) {
         std::fprintf(stderr, "kiro: %s\n", choice.problem.c_str());
-        return 0;
+        return tourOptions ? 1 : 0; // a walk that cannot start has failed
     }
     // Started in its install folder the client says nothing (a second copy
     // ends without a word); elsewhere it says which folder it uses.
     if (choice.folder != std::filesystem::current_path(ec)) {
         if (::chdir(choice.folder.c_str()) != 0) {
             std::fprintf(stderr, "kiro: cannot enter %s\n", choice.folder.c_str());
-            return 0;
+            return tourOptions ? 1 : 0;
         }
         std::fprintf(stderr, "kiro: install folder %s%s\n", choice.folder.c_str(),
             choice.created ? " (made from the installed template)" : "");
@@ -81,6 +93,15 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("kiro"));
     QApplication::setWindowIcon(kiro::ui::kiroIcon());
     kiro::client::useJapaneseFont();
-    kiro::client::runKiro(kiro::winpaths::windowsDirectory());
+    std::unique_ptr<kiro::tour::Tour> tour;
+    kiro::client::KiroRunHooks hooks;
+    if (tourOptions) {
+        tour = std::make_unique<kiro::tour::Tour>(*tourOptions);
+        hooks.dialogsAlways = true;
+        hooks.started = [&tour](TopScreen& top, kiro::client::ProgramServices& services) { tour->start(top, services); };
+    }
+    const kiro::client::KiroRunResult result = kiro::client::runKiro(kiro::winpaths::windowsDirectory(), hooks);
+    if (tour)
+        return tour->finish(result.outcome == kiro::client::KiroRunResult::Outcome::Closed);
     return 0;
 }

@@ -29,6 +29,9 @@ public:
     // The group list's "音源/ﾓﾃﾞﾑﾃｽﾄ": its question, then the test dialog.
     virtual bool soundModemTestAvailable() const { return false; }
     virtual void runSoundModemTest(QWidget*) { }
+    // The karaoke screen's "画像設定": where the player takes its pictures.
+    virtual bool pictureSettingsAvailable() const { return false; }
+    virtual void openPictureSettings(QWidget*) { }
 };
 
 } // namespace kiro::catalogue

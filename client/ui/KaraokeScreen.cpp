@@ -112,9 +112,12 @@ void KaraokeScreen::buildWidgets()
     auto* confirm = new PictureButton(QStringLiteral("showReservations"), QStringLiteral("予約確認"), this);
     auto* reserve = new PictureButton(QStringLiteral("reserve"), QStringLiteral("予約する"), this);
     m_play = new PictureButton(QStringLiteral("play"), m_course == 50 ? QStringLiteral("演奏") : QStringLiteral("カラオケ"), this);
+    auto* pictures = new PictureButton(QStringLiteral("pictureSettings"), QStringLiteral("画像設定"), this);
     auto* back = new PictureButton(QStringLiteral("back"), QStringLiteral("もどる"), this);
-    for (PictureButton* b : {confirm, reserve, m_play, back})
+    for (PictureButton* b : {confirm, reserve, pictures, m_play, back})
         b->setFixedSize(110, 32);
+    pictures->setVisible(m_actions.pictureSettingsAvailable());
+    connect(pictures, &PictureButton::clicked, this, [this]() { m_actions.openPictureSettings(this); });
     connect(confirm, &PictureButton::clicked, this, &KaraokeScreen::showReservations);
     connect(reserve, &PictureButton::clicked, this, &KaraokeScreen::reserveSelected);
     connect(m_play, &PictureButton::clicked, this, &KaraokeScreen::pressPlay);
@@ -140,6 +143,7 @@ void KaraokeScreen::buildWidgets()
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(confirm);
     buttons->addWidget(reserve);
+    buttons->addWidget(pictures);
     buttons->addStretch();
     buttons->addWidget(m_play);
     buttons->addWidget(back);

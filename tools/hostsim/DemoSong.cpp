@@ -47,6 +47,12 @@ std::vector<std::uint8_t> makeDemoKrd(const std::string &title, const std::strin
     command(out, 15);
     append(out, cp932::fromUtf8(title));
     out.push_back(0);
+    // One picture: the player shows one of the user's own bitmaps for it
+    // (-quser), or else the named archive of its Pict folder.
+    command(out, 7);
+    out.push_back(0);
+    append(out, kDemoPictureArchive);
+    out.push_back(0);
     command(out, 2);
     out.insert(out.end(), 7, 0);
     append(out, cp932::fromUtf8(words));

@@ -9,9 +9,14 @@
 
 namespace kiro::hostsim {
 
-// A version-90 KRD: the 54-byte header, a title string (code 15), one text
-// command (code 2) with the words and the end command (code 255). Texts are
-// UTF-8 and stored in code page 932.
+// The picture archive every demo song names (KIROPICT.LZH holding KIROPICT.BMP
+// in the player's Pict folder); a player started with -quser shows one of
+// the user's own bitmaps instead.
+inline constexpr const char *kDemoPictureArchive = "KIROPICT";
+
+// A version-90 KRD: the 54-byte header, a title string (code 15), a named
+// picture archive (code 7), one text command (code 2) with the words and the
+// end command (code 255). Texts are UTF-8 and stored in code page 932.
 std::vector<std::uint8_t> makeDemoKrd(const std::string &title, const std::string &words);
 
 // A format-0 standard MIDI file of about four seconds: a tempo, a voice and

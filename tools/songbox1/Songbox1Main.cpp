@@ -2,6 +2,8 @@
 // names are there, plays _@temp.mid through the MIDI engine until the song
 // ends, and shows the pictures and the words (each at its command's time) in
 // its window, or writes the words to standard output without a display.
+// Environment: SONGBOX1_NO_WAIT=1 ends after the checks; SONGBOX1_LYRICS=FILE
+// appends the words to FILE as they fall due.
 #include "player/TempKrd.h"
 #include "tools/songbox1/PictureWindow.h"
 #include "tools/songbox1/SmfLength.h"
@@ -101,8 +103,15 @@ int main(int argc, char** argv)
     kiro::songbox1::SongClock clock(midiPath, length.duration);
     if (!clock.problem().empty())
         std::cerr << "songbox1: " << clock.problem() << '\n';
-    const kiro::songbox1::LyricSink printLine = [](const kiro::songbox1::LyricLine& line) {
+    // SONGBOX1_LYRICS=FILE also appends each line to FILE as it is shown, so
+    // a caller in another process can tell that the words are on the screen.
+    std::ofstream lyricsLog;
+    if (const char* file = std::getenv("SONGBOX1_LYRICS"); file && *file)
+        lyricsLog.open(file, std::ios::app);
+    const kiro::songbox1::LyricSink printLine = [&lyricsLog](const kiro::songbox1::LyricLine& line) {
         std::cout << line.text << std::endl;
+        if (lyricsLog.is_open())
+            lyricsLog << line.text << std::endl;
     };
     if (kiro::songbox1::displayAvailable())
         kiro::songbox1::showSong(argc, argv, shown, cues, clock, printLine);
