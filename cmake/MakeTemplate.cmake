@@ -19,6 +19,11 @@ file(GLOB texts "${ASSETS}/InfoText/*")
 file(GLOB songs "${ASSETS}/karaoke/*.mid" "${ASSETS}/karaoke/*.MID" "${ASSETS}/karaoke/*.KRD")
 file(COPY ${bitmaps} DESTINATION "${staging}/sysfile")
 file(COPY ${texts} DESTINATION "${staging}/InfoText")
+# The player is always started with the user's own pictures (-quser): a song
+# that asks for a picture fails to play while karaoke/User holds no bitmap.
+if(EXISTS "${ASSETS}/sysfile/Lite001.bmp")
+  configure_file("${ASSETS}/sysfile/Lite001.bmp" "${staging}/karaoke/User/KIROPICT.BMP" COPYONLY)
+endif()
 if(songs)
   file(COPY ${songs} DESTINATION "${staging}/karaoke")
 endif()

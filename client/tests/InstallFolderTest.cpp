@@ -169,4 +169,21 @@ TEST(InstallFolder, TheInstalledClientMakesTheUserFolderAndShowsTheTopScreen)
     EXPECT_NE(err.find("kiro: install folder " + userFolder.string() + " (made from the installed template)"),
         std::string::npos)
         << err;
+
+    // A song the sample lists as downloaded plays as the client starts it,
+    // with the user's own pictures: the picture it asks for is there.
+    const fs::path song = userFolder / "karaoke" / "K000050.KRD";
+    ASSERT_TRUE(fs::exists(song));
+    QProcess player;
+    env.insert("KIRO_MESSAGES", "stderr");
+    env.insert("SONGBOX1_NO_WAIT", "1");
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    player.setProcessEnvironment(env);
+    player.start(QString::fromStdString((userFolder / "karaoke" / "songbox").string()),
+        {QString::fromStdString(song.string()), "-quser", "-H00000001"});
+    ASSERT_TRUE(player.waitForStarted(10000));
+    ASSERT_TRUE(player.waitForFinished(60000));
+    const std::string said = player.readAllStandardError().toStdString();
+    EXPECT_EQ(player.exitCode(), 0) << said;
+    EXPECT_EQ(said.find("Disk Full"), std::string::npos) << said;
 }
