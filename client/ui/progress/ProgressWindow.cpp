@@ -81,6 +81,9 @@ void ProgressWindow::setOwnerEnabled(bool enabled)
 {
     if (m_owner)
         m_owner->setEnabled(enabled);
+    // This window is the owner's child: disabling the owner disables it too,
+    // and the button that cancels a job would be dead while the job runs.
+    setEnabled(true);
 }
 
 void ProgressWindow::beep()

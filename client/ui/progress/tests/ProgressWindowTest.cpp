@@ -33,6 +33,10 @@ TEST(ProgressWindow, ShowsLinesAndDisablesItsOwnerWhileShown)
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isModal());
     EXPECT_FALSE(owner.isEnabled());
+    // The owner is disabled, not this window: its button still cancels.
+    window.setButton("キャンセル", true);
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(window.button()->isEnabled());
     window.setLine(ProgressLine::Status, "ダイアル中...");
     window.setLine(ProgressLine::FileName, "File Name:SONG.LZH");
     EXPECT_EQ(window.lineText(ProgressLine::Status), QStringLiteral("ダイアル中..."));
