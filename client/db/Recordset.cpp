@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -76,10 +77,22 @@ void Recordset::requireOpen() const
         throw DbError(kErrorNotOpen, "Operation is not allowed when the object is closed.");
 }
 
+void Recordset::requireBackwardMoves() const
+{
+    if (m_forwardOnly)
+        throw DbError(kErrorForwardOnly, "Operation is not supported for this type of object.");
+}
+
+void Recordset::requireForwardTo(long position) const
+{
+    if (position < m_position)
+        requireBackwardMoves();
+}
+
 void Recordset::open(std::string_view jetSelect, int options)
 {
     close();
-    m_translated = translateJet(jetSelect, m_db.columnCatalog(), (options & kReadOnly) == 0);
+    m_translated = translateJet(jetSelect, m_db.columnCatalog(), (options & (kReadOnly | kForwardOnly)) == 0);
     if (m_translated.kind != JetStatement::Kind::Select)
         throw DbError(3219, "Invalid operation: a record set needs a SELECT statement.");
     m_connection = m_db.connection();
@@ -89,7 +102,8 @@ void Recordset::open(std::string_view jetSelect, int options)
     sqlite3_stmt* stmt = m_statement->get();
     const int total = sqlite3_column_count(stmt);
     const int visible = total - static_cast<int>(m_translated.rowidColumns);
-    m_updatable = (options & kReadOnly) == 0 && m_translated.rowidColumns > 0;
+    m_forwardOnly = (options & kForwardOnly) != 0;
+    m_updatable = (options & (kReadOnly | kForwardOnly)) == 0 && m_translated.rowidColumns > 0;
     for (int i = 0; i < visible; ++i) {
         Column c;
         c.name = sqlite3_column_name(stmt, i);
@@ -121,6 +135,7 @@ void Recordset::open(std::string_view jetSelect, int options)
 void Recordset::execute()
 {
     m_rows.clear();
+    m_base = 0;
     m_exhausted = false;
     m_onDeleted = false;
     m_editMode = EditMode::None;
@@ -136,6 +151,8 @@ void Recordset::close()
     m_connection.reset();
     m_columns.clear();
     m_rows.clear();
+    m_base = 0;
+    m_forwardOnly = false;
     m_buffer.clear();
     m_statementText.clear();
     m_open = false;
@@ -151,10 +168,20 @@ void Recordset::requery()
     execute();
 }
 
+size_t Recordset::rowCount() const { return m_base + m_rows.size(); }
+
+Recordset::Row& Recordset::rowAt(size_t index) { return m_rows[index - m_base]; }
+
 bool Recordset::fetchOne()
 {
     if (m_exhausted)
         return false;
+    if (m_forwardOnly && m_position > static_cast<long>(m_base)) {
+        // Rows behind the current one are never visited again.
+        const size_t drop = std::min(m_rows.size(), static_cast<size_t>(m_position) - m_base);
+        m_rows.erase(m_rows.begin(), m_rows.begin() + static_cast<long>(drop));
+        m_base += drop;
+    }
     if (!m_statement->step()) {
         m_exhausted = true;
         m_statement->reset(); // lets writers in; the rows are kept here
@@ -175,7 +202,9 @@ bool Recordset::fetchOne()
 
 bool Recordset::ensureRow(size_t index)
 {
-    while (m_rows.size() <= index)
+    if (index < m_base)
+        throw DbError(kErrorForwardOnly, "Operation is not supported for this type of object.");
+    while (rowCount() <= index)
         if (!fetchOne())
             return false;
     return true;
@@ -194,7 +223,7 @@ bool Recordset::isEOF()
     if (!m_open)
         return true;
     if (m_position < 0)
-        return m_rows.empty() && m_exhausted;
+        return rowCount() == 0 && m_exhausted;
     return !ensureRow(static_cast<size_t>(m_position));
 }
 
@@ -203,6 +232,7 @@ void Recordset::moveFirst()
     requireOpen();
     m_editMode = EditMode::None;
     m_onDeleted = false;
+    requireForwardTo(0);
     if (!ensureRow(0))
         noCurrentRecord();
     m_position = 0;
@@ -215,14 +245,14 @@ void Recordset::moveNext()
     if (m_onDeleted) {
         m_onDeleted = false; // the row after the deleted one now sits at its place
         if (!ensureRow(static_cast<size_t>(m_position)))
-            m_position = static_cast<long>(m_rows.size());
+            m_position = static_cast<long>(rowCount());
         return;
     }
     if (isEOF())
         noCurrentRecord();
     ++m_position;
     if (!ensureRow(static_cast<size_t>(m_position)))
-        m_position = static_cast<long>(m_rows.size());
+        m_position = static_cast<long>(rowCount());
 }
 
 void Recordset::movePrev()
@@ -232,6 +262,7 @@ void Recordset::movePrev()
     m_onDeleted = false;
     if (m_position < 0)
         noCurrentRecord();
+    requireBackwardMoves();
     --m_position;
 }
 
@@ -240,6 +271,15 @@ void Recordset::moveLast()
     requireOpen();
     m_editMode = EditMode::None;
     m_onDeleted = false;
+    if (m_forwardOnly) {
+        // Step to the last row, letting the ones passed go.
+        if (m_position < 0 && !ensureRow(0))
+            noCurrentRecord();
+        m_position = std::max(m_position, 0L);
+        while (ensureRow(static_cast<size_t>(m_position) + 1))
+            ++m_position;
+        return;
+    }
     fetchAll();
     if (m_rows.empty())
         noCurrentRecord();
@@ -257,6 +297,7 @@ long Recordset::absolutePosition()
 void Recordset::setAbsolutePosition(long position)
 {
     requireOpen();
+    requireForwardTo(position);
     if (position < 0 || !ensureRow(static_cast<size_t>(position)))
         throw DbError(kErrorInvalidArgument, "Invalid argument.");
     m_editMode = EditMode::None;
@@ -264,7 +305,7 @@ void Recordset::setAbsolutePosition(long position)
     m_position = position;
 }
 
-long Recordset::recordCount() const { return static_cast<long>(m_rows.size()); }
+long Recordset::recordCount() const { return static_cast<long>(rowCount()); }
 
 const Recordset::Row& Recordset::currentRow()
 {
@@ -273,7 +314,7 @@ const Recordset::Row& Recordset::currentRow()
         throw DbError(kErrorRecordDeleted, "Record is deleted.");
     if (m_position < 0 || !ensureRow(static_cast<size_t>(m_position)))
         noCurrentRecord();
-    return m_rows[static_cast<size_t>(m_position)];
+    return rowAt(static_cast<size_t>(m_position));
 }
 
 const std::string& Recordset::fieldName(int index) const
@@ -427,14 +468,14 @@ bool Recordset::findFrom(std::string_view criterion, long start, int step)
     m_noMatch = true;
     bool probed = false;
     for (long i = start; i >= 0; i += step) {
-        if (!probed && static_cast<size_t>(i) >= m_rows.size() && !m_exhausted) {
+        if (!probed && static_cast<size_t>(i) >= rowCount() && !m_exhausted) {
             probed = true;
             if (!anyRowMatches(criterion))
                 break;
         }
         if (!ensureRow(static_cast<size_t>(i)))
             break;
-        if (test.matches(m_rows[static_cast<size_t>(i)].values)) {
+        if (test.matches(rowAt(static_cast<size_t>(i)).values)) {
             m_position = i;
             m_onDeleted = false;
             m_editMode = EditMode::None;
@@ -445,7 +486,11 @@ bool Recordset::findFrom(std::string_view criterion, long start, int step)
     return false;
 }
 
-bool Recordset::findFirst(std::string_view criterion) { return findFrom(criterion, 0, 1); }
+bool Recordset::findFirst(std::string_view criterion)
+{
+    requireForwardTo(0);
+    return findFrom(criterion, 0, 1);
+}
 
 bool Recordset::findNext(std::string_view criterion)
 {
@@ -454,6 +499,7 @@ bool Recordset::findNext(std::string_view criterion)
 
 bool Recordset::findPrev(std::string_view criterion)
 {
+    requireBackwardMoves();
     fetchAll();
     const long last = static_cast<long>(m_rows.size()) - 1;
     return findFrom(criterion, std::min(m_position - 1, last), -1);
@@ -461,6 +507,7 @@ bool Recordset::findPrev(std::string_view criterion)
 
 bool Recordset::findLast(std::string_view criterion)
 {
+    requireBackwardMoves();
     fetchAll();
     return findFrom(criterion, static_cast<long>(m_rows.size()) - 1, -1);
 }
