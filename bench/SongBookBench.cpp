@@ -3,8 +3,12 @@
 //  (a) the first 20 rows after opening, and after a tab change;
 //  (b) each keystroke of the type-ahead search for a five-character reading
 //      deep in a tab, typed one character at a time at five keys a second
-//      (the list's timer runs in between), then deleted again;
-//  (c) the heap the screen holds after those steps;
+//      (the list's timer runs in between) right after the screen opened,
+//      then deleted again; when the hit was placed and when the list showed
+//      it; the same typed once the screen has been open for ten seconds;
+//      the longest timer tick meanwhile;
+//  (c) the heap the screen holds after those steps, and once the list has
+//      filled down to the hit (the view's rows apart);
 //  baseline: the same query stepped raw through the SQLite API, for its
 //  first 20 rows and up to the row the search lands on (what a walk costs).
 #include "client/catalogue/KaraokeBrowser.h"
@@ -76,7 +80,16 @@ struct CountingView : kiro::catalogue::KaraokeView {
     void appendRows(const std::vector<CatalogueRow>& r) override { rows.insert(rows.end(), r.begin(), r.end()); }
     void appendBlankRows(int) override { }
     int rowsPerPage() const override { return 25; }
-    void scrollToTop(int) override { }
+    void scrollToTop(int row) override { top = row; }
+    int top = -1;
+    size_t bytes() const
+    {
+        size_t n = rows.capacity() * sizeof(CatalogueRow);
+        for (const CatalogueRow& r : rows)
+            for (const std::string& t : r.texts)
+                n += t.capacity() > 15 ? t.capacity() + 1 : 0;
+        return n;
+    }
     void endScreen() override { }
 };
 
@@ -143,34 +156,60 @@ int main(int argc, char** argv)
     browser->selectTab(0);
     browser->tick();
 
+    std::vector<double> ticks;
     std::vector<double> keys;
     // Five keys a second: eight timer ticks pass between two keystrokes.
+    // Counted from the last keystroke: the ticks until its hit was placed
+    // and until the list was scrolled to it.
+    int ticksSinceKey = 0, placedAfter = 0, shownAfter = -1;
+    auto tick = [&] {
+        const bool pending = browser->positionPending();
+        ticks.push_back(timeMs([&] { browser->tick(); }));
+        ++ticksSinceKey;
+        if (pending && !browser->positionPending())
+            placedAfter = ticksSinceKey;
+        if (shownAfter < 0 && view.top >= 0)
+            shownAfter = ticksSinceKey;
+    };
+    auto type = [&](int chars) {
+        view.top = -1;
+        ticksSinceKey = placedAfter = 0;
+        shownAfter = -1;
+        return timeMs([&] { browser->search(firstChars(target, chars)); });
+    };
     auto pause = [&] {
         for (int i = 0; i < 8; ++i)
-            browser->tick();
+            tick();
     };
     for (int n = 1; n <= 5; ++n) {
-        keys.push_back(timeMs([&] { browser->search(firstChars(target, n)); }));
+        keys.push_back(type(n));
         pause();
     }
     const long hit = browser->searchPosition();
+    while (shownAfter < 0 && ticksSinceKey < 100000)
+        tick();
+    const int placed = placedAfter, shown = shownAfter;
+    const size_t heapDeep = heapInUse();
+    const size_t viewDeep = view.bytes();
+    const size_t rowsDeep = view.rows.size();
     std::vector<double> deletions;
     for (int n = 4; n >= 0; --n) {
-        deletions.push_back(timeMs([&] { browser->search(firstChars(target, n)); }));
+        deletions.push_back(type(n));
         pause();
     }
     for (int i = 0; i < 10; ++i)
-        browser->tick(); // the list goes on filling while the user types
+        tick(); // the list goes on filling while the user types
     const size_t heapAfter = heapInUse();
+    const size_t viewAfter = view.bytes();
 
     // The same again once the screen has been open for ten seconds (its
     // timer has read the samples of every tab meanwhile).
     browser->selectTab(0);
     for (int i = 0; i < 400; ++i)
-        browser->tick();
+        tick();
     std::vector<double> warm;
     for (int n = 1; n <= 5; ++n) {
-        warm.push_back(timeMs([&] { browser->search(firstChars(target, n)); }));
+        warm.push_back(type(n));
         pause();
     }
 
@@ -188,10 +227,13 @@ int main(int argc, char** argv)
     std::printf("(a) open + first %zu rows:   %8.3f ms = %7.2f x raw first 20  (goal < 50 ms)\n", firstRows, openMs,
         openMs / raw20);
     std::printf("(a) tab change + 20 rows:    %8.3f ms = %7.2f x raw first 20  (goal < 50 ms)\n", tabMs, tabMs / raw20);
-    std::printf("(b) typing \"%s\" (hit at row %ld):", target.c_str(), hit);
+    std::printf("(b) typing \"%s\" right after opening (hit at row %ld):", target.c_str(), hit);
     for (double k : keys)
         std::printf(" %.3f", k);
-    std::printf(" ms\n(b) deleting it again:");
+    std::printf(" ms\n(b) the last key's hit was placed %s%d ticks after it; the list showed it after %d ticks"
+                " (%.2f s at 25 ms a tick)\n",
+        placed ? "" : "at once, ", placed, shown, shown * 0.025);
+    std::printf("(b) deleting it again:");
     for (double k : deletions)
         std::printf(" %.3f", k);
     std::printf(" ms\n(b) keystrokes: median %.3f ms = %.2f x raw first 20, worst %.3f ms = %.3f x raw walk to the hit"
@@ -202,8 +244,13 @@ int main(int argc, char** argv)
     for (double k : warm)
         std::printf(" %.3f", k);
     std::printf(" ms (worst %.3f ms)\n", *std::max_element(warm.begin(), warm.end()));
-    std::printf("(c) heap held by the screen: %.1f MB  (goal < 100 MB)\n",
-        (static_cast<double>(heapAfter) - static_cast<double>(heapBefore)) / 1048576.0);
+    std::printf("(b) timer ticks: median %.3f ms, worst %.3f ms (%zu ticks)\n", median(ticks),
+        *std::max_element(ticks.begin(), ticks.end()), ticks.size());
+    const auto mb = [&](size_t heap) { return (static_cast<double>(heap) - static_cast<double>(heapBefore)) / 1048576.0; };
+    std::printf("(c) heap held by the screen after typing: %.1f MB, of it the view's %zu rows %.1f MB  (goal < 100 MB)\n",
+        mb(heapAfter), view.rows.size(), static_cast<double>(viewAfter) / 1048576.0);
+    std::printf("(c) ... with the list filled down to the hit: %.1f MB, of it the view's %zu rows %.1f MB\n", mb(heapDeep),
+        rowsDeep, static_cast<double>(viewDeep) / 1048576.0);
     browser.reset();
     db.shutDown();
     std::error_code ec;

@@ -145,7 +145,12 @@ void KaraokeBrowser::fillRows(int limit)
 {
     const ListLayout& layout = listLayout(tabKind(), m_indexType);
     std::vector<CatalogueRow> rows;
+    // Rows from pages the engine has not read yet cost more: a tick stops
+    // early rather than keep the screen waiting.
+    const auto until = std::chrono::steady_clock::now() + kFillBudgetPerTick;
     while (static_cast<int>(rows.size()) < limit && !m_list.isEOF()) {
+        if (rows.size() % 20 == 19 && std::chrono::steady_clock::now() >= until)
+            break;
         CatalogueRow row;
         row.texts[0] = fieldWithFallback(layout.fields[0], 0);
         row.texts[1] = fieldWithFallback(layout.fields[1], 1);

@@ -33,6 +33,8 @@ public:
     // While a search hit waits below the rows loaded so far, a tick loads
     // this many, so the hit is shown in moments rather than after a minute.
     static constexpr int kRowsPerTickToHit = 400;
+    // ...or as many as this time allows (at least twenty).
+    static constexpr std::chrono::milliseconds kFillBudgetPerTick{12};
     // The time a tick spends reading the search's position samples: the
     // current tab's (about 150,000 entries at a million products) is read in
     // a fraction of a second, every tab's within seconds, and the screen

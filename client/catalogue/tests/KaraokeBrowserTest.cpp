@@ -1,6 +1,7 @@
 #include "SongBookFixture.h"
 
 #include "client/catalogue/KaraokeBrowser.h"
+#include "client/catalogue/CatalogueRowStore.h"
 #include "client/catalogue/ReadingPositionLookup.h"
 #include "client/catalogue/CatalogueTables.h"
 
@@ -340,4 +341,28 @@ TEST(KaraokeBrowser, DeepHitIsPlacedByTheTicksWhileTheListFillsFast)
     b.tick();
     EXPECT_FALSE(b.positionPending());
     EXPECT_EQ(b.searchPosition(), 0);
+}
+
+TEST(CatalogueRowStore, KeepsTextsIconsAndBlankRows)
+{
+    CatalogueRowStore store;
+    store.append(CatalogueRow{{"恋の歌", "", "はじまり"}, 1});
+    store.appendBlank(2);
+    CatalogueRow huge{{std::string(70000, 'a') + "ｶ", "b", "c"}, 0};
+    huge.texts[0].replace(65534, 3, "ｱ"); // a character across the cut
+    store.append(huge);
+    ASSERT_EQ(store.size(), 4u);
+    EXPECT_EQ(store.text(0, 0), "恋の歌");
+    EXPECT_EQ(store.text(0, 1), "");
+    EXPECT_EQ(store.text(0, 2), "はじまり");
+    EXPECT_EQ(store.icon(0), 1);
+    EXPECT_TRUE(store.blank(1));
+    EXPECT_EQ(store.text(2, 0), "");
+    EXPECT_EQ(store.text(3, 0), std::string(65534, 'a')) << "cut before the character that does not fit";
+    EXPECT_EQ(store.text(3, 1), "b");
+    EXPECT_EQ(store.text(3, 2), "c");
+    EXPECT_EQ(store.text(9, 0), "");
+    EXPECT_TRUE(store.blank(9));
+    store.clear();
+    EXPECT_EQ(store.size(), 0u);
 }
