@@ -124,7 +124,7 @@ void KaraokeBrowser::buildCatalogueQuery(Recordset& recordset, bool readOnly)
         recordset.close();
     const st::CatalogueQuery q = currentQuery();
     m_lastStatement = st::catalogueQueryStatement(q);
-    recordset.open(m_lastStatement, readOnly ? Recordset::kReadOnly | Recordset::kForwardOnly : Recordset::kNone);
+    recordset.open(m_lastStatement, readOnly ? Recordset::kReadOnly | Recordset::kForwardOnly : Recordset::kReleaseRows);
     if (&recordset == &m_search)
         m_lookup = q.groupMode == 1 ? lookupFor(q, true) : nullptr;
 }

@@ -77,22 +77,36 @@ void Recordset::requireOpen() const
         throw DbError(kErrorNotOpen, "Operation is not allowed when the object is closed.");
 }
 
-void Recordset::requireBackwardMoves() const
+void Recordset::requireKeptRows() const
 {
-    if (m_forwardOnly)
+    if (m_forwardOnly || m_releaseRows)
         throw DbError(kErrorForwardOnly, "Operation is not supported for this type of object.");
 }
 
 void Recordset::requireForwardTo(long position) const
 {
-    if (position < m_position)
-        requireBackwardMoves();
+    if (position < m_position && m_forwardOnly)
+        requireKeptRows();
+}
+
+bool Recordset::reachRow(size_t index)
+{
+    // The rows before the one sought may go while the engine reads on.
+    m_seekTo = static_cast<long>(index);
+    try {
+        const bool found = ensureRow(index);
+        m_seekTo = -1;
+        return found;
+    } catch (...) {
+        m_seekTo = -1;
+        throw;
+    }
 }
 
 void Recordset::open(std::string_view jetSelect, int options)
 {
     close();
-    m_translated = translateJet(jetSelect, m_db.columnCatalog(), (options & (kReadOnly | kForwardOnly)) == 0);
+    m_translated = translateJet(jetSelect, m_db.columnCatalog(), (options & (kReadOnly | kForwardOnly | kReleaseRows)) == 0);
     if (m_translated.kind != JetStatement::Kind::Select)
         throw DbError(3219, "Invalid operation: a record set needs a SELECT statement.");
     m_connection = m_db.connection();
@@ -103,7 +117,8 @@ void Recordset::open(std::string_view jetSelect, int options)
     const int total = sqlite3_column_count(stmt);
     const int visible = total - static_cast<int>(m_translated.rowidColumns);
     m_forwardOnly = (options & kForwardOnly) != 0;
-    m_updatable = (options & (kReadOnly | kForwardOnly)) == 0 && m_translated.rowidColumns > 0;
+    m_releaseRows = (options & kReleaseRows) != 0;
+    m_updatable = (options & (kReadOnly | kForwardOnly | kReleaseRows)) == 0 && m_translated.rowidColumns > 0;
     for (int i = 0; i < visible; ++i) {
         Column c;
         c.name = sqlite3_column_name(stmt, i);
@@ -153,6 +168,7 @@ void Recordset::close()
     m_rows.clear();
     m_base = 0;
     m_forwardOnly = false;
+    m_releaseRows = false;
     m_buffer.clear();
     m_statementText.clear();
     m_open = false;
@@ -176,9 +192,10 @@ bool Recordset::fetchOne()
 {
     if (m_exhausted)
         return false;
-    if (m_forwardOnly && m_position > static_cast<long>(m_base)) {
-        // Rows behind the current one are never visited again.
-        const size_t drop = std::min(m_rows.size(), static_cast<size_t>(m_position) - m_base);
+    const long keep = m_seekTo >= 0 ? m_seekTo : m_position;
+    if ((m_forwardOnly || m_releaseRows) && keep > static_cast<long>(m_base)) {
+        // Rows behind the current one (or the one sought) are let go.
+        const size_t drop = std::min(m_rows.size(), static_cast<size_t>(keep) - m_base);
         m_rows.erase(m_rows.begin(), m_rows.begin() + static_cast<long>(drop));
         m_base += drop;
     }
@@ -186,6 +203,11 @@ bool Recordset::fetchOne()
         m_exhausted = true;
         m_statement->reset(); // lets writers in; the rows are kept here
         return false;
+    }
+    if ((m_forwardOnly || m_releaseRows) && m_seekTo > static_cast<long>(rowCount())) {
+        // A row passed on the way to the one sought is let go unread.
+        m_rows.emplace_back();
+        return true;
     }
     sqlite3_stmt* stmt = m_statement->get();
     Row row;
@@ -202,8 +224,15 @@ bool Recordset::fetchOne()
 
 bool Recordset::ensureRow(size_t index)
 {
-    if (index < m_base)
-        throw DbError(kErrorForwardOnly, "Operation is not supported for this type of object.");
+    if (index < m_base) {
+        if (!m_releaseRows)
+            throw DbError(kErrorForwardOnly, "Operation is not supported for this type of object.");
+        // A row let go: read again from the top.
+        m_statement->reset();
+        m_rows.clear();
+        m_base = 0;
+        m_exhausted = false;
+    }
     while (rowCount() <= index)
         if (!fetchOne())
             return false;
@@ -233,7 +262,7 @@ void Recordset::moveFirst()
     m_editMode = EditMode::None;
     m_onDeleted = false;
     requireForwardTo(0);
-    if (!ensureRow(0))
+    if (!reachRow(0))
         noCurrentRecord();
     m_position = 0;
 }
@@ -262,7 +291,7 @@ void Recordset::movePrev()
     m_onDeleted = false;
     if (m_position < 0)
         noCurrentRecord();
-    requireBackwardMoves();
+    requireForwardTo(m_position - 1);
     --m_position;
 }
 
@@ -271,7 +300,7 @@ void Recordset::moveLast()
     requireOpen();
     m_editMode = EditMode::None;
     m_onDeleted = false;
-    if (m_forwardOnly) {
+    if (m_forwardOnly || m_releaseRows) {
         // Step to the last row, letting the ones passed go.
         if (m_position < 0 && !ensureRow(0))
             noCurrentRecord();
@@ -298,7 +327,7 @@ void Recordset::setAbsolutePosition(long position)
 {
     requireOpen();
     requireForwardTo(position);
-    if (position < 0 || !ensureRow(static_cast<size_t>(position)))
+    if (position < 0 || !reachRow(static_cast<size_t>(position)))
         throw DbError(kErrorInvalidArgument, "Invalid argument.");
     m_editMode = EditMode::None;
     m_onDeleted = false;
@@ -499,7 +528,7 @@ bool Recordset::findNext(std::string_view criterion)
 
 bool Recordset::findPrev(std::string_view criterion)
 {
-    requireBackwardMoves();
+    requireKeptRows();
     fetchAll();
     const long last = static_cast<long>(m_rows.size()) - 1;
     return findFrom(criterion, std::min(m_position - 1, last), -1);
@@ -507,7 +536,7 @@ bool Recordset::findPrev(std::string_view criterion)
 
 bool Recordset::findLast(std::string_view criterion)
 {
-    requireBackwardMoves();
+    requireKeptRows();
     fetchAll();
     return findFrom(criterion, static_cast<long>(m_rows.size()) - 1, -1);
 }

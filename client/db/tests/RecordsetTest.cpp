@@ -99,6 +99,36 @@ TEST(Recordset, ForwardOnlyLetsPassedRowsGo)
     EXPECT_TRUE(rs.isEOF());
 }
 
+TEST(Recordset, ReleasingRowsReadsAgainToGoBack)
+{
+    Catalogue c;
+    Recordset rs(c.db);
+    rs.open(kProducts, Recordset::kReleaseRows);
+    EXPECT_FALSE(rs.isUpdatable());
+    rs.setAbsolutePosition(3);
+    EXPECT_EQ(c.text(rs, "商品コード"), "K4");
+    rs.setAbsolutePosition(1); // let go: read again from the top
+    EXPECT_EQ(c.text(rs, "商品コード"), "K3");
+    EXPECT_EQ(rs.absolutePosition(), 1);
+    rs.movePrev();
+    EXPECT_EQ(c.text(rs, "商品コード"), "K1");
+    rs.moveNext();
+    rs.moveNext();
+    EXPECT_EQ(c.text(rs, "商品コード"), "K2");
+    rs.moveFirst();
+    EXPECT_EQ(c.text(rs, "商品コード"), "K1");
+    EXPECT_TRUE(rs.findNext("商品名読み like 'ﾊ*'"));
+    EXPECT_EQ(rs.absolutePosition(), 3);
+    EXPECT_TRUE(rs.findFirst("商品名読み like 'ｶ*'"));
+    EXPECT_EQ(c.text(rs, "商品コード"), "K2");
+    EXPECT_THROW(rs.findLast("商品名読み like 'ｱ*'"), DbError);
+    EXPECT_THROW(rs.setAbsolutePosition(4), DbError);
+    EXPECT_EQ(c.text(rs, "商品コード"), "K2") << "a failed move leaves the current row";
+    rs.moveLast();
+    EXPECT_EQ(c.text(rs, "商品コード"), "K4");
+    EXPECT_EQ(rs.recordCount(), 4);
+}
+
 TEST(Recordset, FindsWithJetCriteria)
 {
     Catalogue c;
