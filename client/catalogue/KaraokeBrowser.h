@@ -34,7 +34,7 @@ public:
     // this many, so the hit is shown in moments rather than after a minute.
     static constexpr int kRowsPerTickToHit = 400;
     // ...or as many as this time allows (at least twenty).
-    static constexpr std::chrono::milliseconds kFillBudgetPerTick{12};
+    static constexpr std::chrono::milliseconds kFillBudgetPerTick{8};
     // The time a tick spends reading the search's position samples: the
     // current tab's (about 150,000 entries at a million products) is read in
     // a fraction of a second, every tab's within seconds, and the screen
