@@ -369,6 +369,14 @@ void KaraokeBrowser::resolvePending()
 {
     if (!m_pending)
         return;
+    if (!m_lookup) {
+        m_pending.reset();
+        return;
+    }
+    // Asked again only once the sample reaches the text (a count each tick
+    // would slow every tick meanwhile).
+    if (!m_lookup->reaches(m_pending->text))
+        return;
     const long found = findForward(m_pending->text, m_pending->start);
     if (found == kPending)
         return;

@@ -7,8 +7,8 @@
 
 #include <chrono>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,7 +40,7 @@ public:
     // a fraction of a second, every tab's within seconds, and the screen
     // stays responsive meanwhile.
     static constexpr std::chrono::milliseconds kSampleBudgetPerTick{5};
-    static constexpr long kSampleRowsAtOnce = 1000000;
+    static constexpr long kSampleRowsAtOnce = 1000000; // the time decides
     static constexpr size_t kSearchMaxBytes = 15;
     static constexpr size_t kMaxRememberedReadings = 1024;
     static constexpr size_t kMaxLookups = 64;

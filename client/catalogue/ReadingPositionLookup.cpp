@@ -171,6 +171,11 @@ long ReadingPositionLookup::rank(std::string_view text, const std::vector<std::s
     return nulls + (from ? from->runStart : 0) + counted;
 }
 
+bool ReadingPositionLookup::reaches(std::string_view text) const
+{
+    return sampled() || (m_scanned > 0 && compareNoCase(m_previous, text) >= 0);
+}
+
 bool ReadingPositionLookup::sampleMore(long maxRows, std::chrono::steady_clock::duration budget)
 {
     if (sampled())

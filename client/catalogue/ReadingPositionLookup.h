@@ -54,6 +54,9 @@ public:
     // complete.
     bool sampleMore(long maxRows, std::chrono::steady_clock::duration budget = std::chrono::hours(1));
     bool sampled() const { return m_sampled || m_samplingFailed; }
+    // Whether the sample is complete or read past the text: then first()
+    // knows the position of the text's hit.
+    bool reaches(std::string_view text) const;
     // The reading of the row at `position`, or nothing past the end.
     std::optional<std::string> readingAt(long position);
 
