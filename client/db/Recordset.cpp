@@ -301,10 +301,17 @@ void Recordset::moveLast()
     m_editMode = EditMode::None;
     m_onDeleted = false;
     if (m_forwardOnly || m_releaseRows) {
-        // Step to the last row, letting the ones passed go.
-        if (m_position < 0 && !ensureRow(0))
-            noCurrentRecord();
-        m_position = std::max(m_position, 0L);
+        // Step to the last row, letting the ones passed go. Past the end,
+        // the last row has gone too: read again from the top.
+        if (m_position >= 0 && !ensureRow(static_cast<size_t>(m_position))) {
+            requireForwardTo(m_position - 1);
+            m_position = -1;
+        }
+        if (m_position < 0) {
+            if (!ensureRow(0))
+                noCurrentRecord();
+            m_position = 0;
+        }
         while (ensureRow(static_cast<size_t>(m_position) + 1))
             ++m_position;
         return;

@@ -97,6 +97,7 @@ TEST(Recordset, ForwardOnlyLetsPassedRowsGo)
     EXPECT_EQ(rs.absolutePosition(), 3);
     rs.moveNext();
     EXPECT_TRUE(rs.isEOF());
+    EXPECT_THROW(rs.moveLast(), DbError) << "the last row has gone";
 }
 
 TEST(Recordset, ReleasingRowsReadsAgainToGoBack)
@@ -127,6 +128,10 @@ TEST(Recordset, ReleasingRowsReadsAgainToGoBack)
     rs.moveLast();
     EXPECT_EQ(c.text(rs, "商品コード"), "K4");
     EXPECT_EQ(rs.recordCount(), 4);
+    rs.moveNext();
+    EXPECT_TRUE(rs.isEOF());
+    rs.moveLast();
+    EXPECT_EQ(c.text(rs, "商品コード"), "K4") << "from past the end";
 }
 
 TEST(Recordset, FindsWithJetCriteria)
