@@ -14,7 +14,7 @@ void CatalogueRowStore::clear()
 
 void CatalogueRowStore::append(const CatalogueRow& row)
 {
-    Row r{m_texts.size(), {0, 0, 0}, static_cast<std::int16_t>(std::max(0, row.icon))};
+    Row r{m_texts.size(), {0, 0, 0}, static_cast<std::int16_t>(std::clamp(row.icon, kBlankIcon + 1, 32767))};
     for (size_t i = 0; i < 3; ++i) {
         // Catalogue columns hold at most 255 characters; a longer text (not
         // from the catalogue) is cut at a character boundary.

@@ -15,7 +15,7 @@ namespace kiro::catalogue {
 // catalogue holds a hundred thousand rows and more.
 class CatalogueRowStore {
 public:
-    static constexpr int kBlankIcon = -1;
+    static constexpr int kBlankIcon = -32768;
 
     void clear();
     void append(const CatalogueRow& row);

@@ -363,6 +363,9 @@ TEST(CatalogueRowStore, KeepsTextsIconsAndBlankRows)
     EXPECT_EQ(store.text(3, 2), "c");
     EXPECT_EQ(store.text(9, 0), "");
     EXPECT_TRUE(store.blank(9));
+    store.append(CatalogueRow{{"x", "y", "z"}, -1}); // no icon, yet a song
+    EXPECT_FALSE(store.blank(4));
+    EXPECT_EQ(store.text(4, 2), "z");
     store.clear();
     EXPECT_EQ(store.size(), 0u);
 }
