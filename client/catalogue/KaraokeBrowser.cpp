@@ -39,6 +39,7 @@ KaraokeBrowser::KaraokeBrowser(kiro::db::CatalogueDb& db, int course, int groupI
     , m_list(db)
     , m_search(db)
     , m_groupIndex(groupIndex)
+    , m_countLimit(ReadingPositionLookup::kCountLimit)
 {
     m_groups.open(st::groupComboStatement(course), Recordset::kReadOnly);
     m_groupNames = readNames(m_groups, "グループ名");
@@ -123,7 +124,7 @@ void KaraokeBrowser::buildCatalogueQuery(Recordset& recordset, bool readOnly)
         recordset.close();
     const st::CatalogueQuery q = currentQuery();
     m_lastStatement = st::catalogueQueryStatement(q);
-    recordset.open(m_lastStatement, readOnly ? Recordset::kReadOnly : Recordset::kNone);
+    recordset.open(m_lastStatement, readOnly ? Recordset::kReadOnly | Recordset::kForwardOnly : Recordset::kReleaseRows);
     if (&recordset == &m_search)
         m_lookup = q.groupMode == 1 ? lookupFor(q, true) : nullptr;
 }
@@ -144,7 +145,12 @@ void KaraokeBrowser::fillRows(int limit)
 {
     const ListLayout& layout = listLayout(tabKind(), m_indexType);
     std::vector<CatalogueRow> rows;
+    // Rows from pages the engine has not read yet cost more: a tick stops
+    // early rather than keep the screen waiting.
+    const auto until = std::chrono::steady_clock::now() + kFillBudgetPerTick;
     while (static_cast<int>(rows.size()) < limit && !m_list.isEOF()) {
+        if (rows.size() % 20 == 19 && std::chrono::steady_clock::now() >= until)
+            break;
         CatalogueRow row;
         row.texts[0] = fieldWithFallback(layout.fields[0], 0);
         row.texts[1] = fieldWithFallback(layout.fields[1], 1);
@@ -200,15 +206,19 @@ bool KaraokeBrowser::tick()
         m_memo.clear();
         m_readings.clear();
         m_searchPosition = 0;
+        m_pending.reset();
     }
     const int rowsPerPage = m_view.rowsPerPage();
-    const bool hitBelow = m_scrollTarget >= 0 && m_rowsAdded < m_scrollTarget + rowsPerPage;
+    // A hit still being placed lies deep in the list (further than a count
+    // of a keystroke reaches).
+    const bool hitBelow = m_pending || (m_scrollTarget >= 0 && m_rowsAdded < m_scrollTarget + rowsPerPage);
     try {
         fillRows(hitBelow ? kRowsPerTickToHit : kRowsPerTick);
     } catch (const DbError&) {
         m_list.close(); // the rest of the list cannot be read: end it here
     }
     warmLookups();
+    resolvePending();
     if (m_list.isEOF() && !m_padded) {
         m_view.appendBlankRows(std::max(0, rowsPerPage - 1));
         m_padded = true;
@@ -241,25 +251,38 @@ ReadingPositionLookup* KaraokeBrowser::lookupFor(const st::CatalogueQuery& q, bo
         m_lookups.clear(); // only the current query's lookup is needed at once
     }
     auto& slot = m_lookups[key];
-    slot = std::make_unique<ReadingPositionLookup>(m_db, q);
+    slot = std::make_unique<ReadingPositionLookup>(m_db, q, ReadingPositionLookup::kStride, m_countLimit);
     return slot.get();
+}
+
+void KaraokeBrowser::setPositionLimits(long countEntries, std::chrono::steady_clock::duration sampleBudgetPerTick)
+{
+    m_countLimit = countEntries;
+    m_sampleBudget = sampleBudgetPerTick;
+    m_lookups.clear();
+    m_lookup = nullptr;
+    m_previousTab = -1; // the current query's lookup is made again
 }
 
 void KaraokeBrowser::warmLookups()
 {
     // The current tab's sample first, then those of the other tabs, so that
     // the keystroke which switches the tab finds its sample ready too.
-    if (!m_lookup || m_groupMode != 1 || !m_lookup->sampleMore(kSampleRowsPerTick))
+    if (!m_lookup || m_groupMode != 1)
         return;
+    const auto until = std::chrono::steady_clock::now() + m_sampleBudget;
+    const auto left = [&] { return until - std::chrono::steady_clock::now(); };
+    if (!m_lookup->sampleMore(kSampleRowsAtOnce, left()))
+        return;
+    st::CatalogueQuery q = currentQuery();
     for (const ReadingIndexTab& tab : kReadingIndexTabs) {
-        st::CatalogueQuery q = currentQuery();
+        if (left() <= std::chrono::steady_clock::duration::zero())
+            return;
         q.tabCode = tab.code;
         q.indexKind = tab.kind;
         ReadingPositionLookup* other = lookupFor(q, false);
-        if (!other)
+        if (!other || !other->sampleMore(kSampleRowsAtOnce, left()))
             return;
-        if (!other->sampleMore(kSampleRowsPerTick))
-            return; // one tab's worth of work per tick at most
     }
 }
 
@@ -306,6 +329,8 @@ long KaraokeBrowser::findForward(const std::string& text, long start)
             const auto hit = m_lookup->first(text);
             if (!hit)
                 return -1;
+            if (hit->position == ReadingPositionLookup::kUnknown)
+                return kPending;
             rememberReading(hit->position, hit->reading);
             if (hit->position >= start)
                 return hit->position;
@@ -331,8 +356,43 @@ long KaraokeBrowser::findForward(const std::string& text, long start)
     return -1;
 }
 
+void KaraokeBrowser::land(const std::string& text, long position)
+{
+    m_memo.record(text, position);
+    if (position != m_searchPosition)
+        m_hitText = readingAt(position);
+    m_searchPosition = position;
+    m_scrollTarget = position;
+}
+
+void KaraokeBrowser::resolvePending()
+{
+    if (!m_pending)
+        return;
+    if (!m_lookup) {
+        m_pending.reset();
+        return;
+    }
+    // Asked again only once the sample reaches the text (a count each tick
+    // would slow every tick meanwhile).
+    if (!m_lookup->reaches(m_pending->text))
+        return;
+    const long found = findForward(m_pending->text, m_pending->start);
+    if (found == kPending)
+        return;
+    const PendingSearch done = *m_pending;
+    m_pending.reset();
+    if (found >= 0)
+        land(done.text, found);
+    else
+        m_scrollTarget = m_searchPosition; // nothing after all: back where the search was
+}
+
 void KaraokeBrowser::search(const std::string& typed)
 {
+    // A newer text replaces a hit still being placed (its position would
+    // only have been remembered).
+    m_pending.reset();
     const std::string text = fitCp932Bytes(typed, kSearchMaxBytes);
     if (!text.empty() && m_groupMode == 1) {
         const int tab = firstCharTab(text);
@@ -351,12 +411,19 @@ void KaraokeBrowser::search(const std::string& typed)
     } else {
         const long start = m_memo.longestPrefix(text).value_or(0);
         const long found = findForward(text, start);
-        if (found >= 0) {
-            position = found;
-            m_memo.record(text, found);
-        } else {
-            position = before; // nothing found: stay where the search was
+        if (found == kPending) {
+            // Found, but counting where would stall the keystroke: the
+            // ticks place it. The list shows the hit once filled down to it,
+            // which takes longer than placing it.
+            m_pending = PendingSearch{text, start};
+            m_scrollTarget = -1;
+            return;
         }
+        if (found >= 0) {
+            land(text, found);
+            return;
+        }
+        position = before; // nothing found: stay where the search was
     }
     if (position != before)
         m_hitText = readingAt(position);

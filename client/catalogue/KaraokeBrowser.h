@@ -5,8 +5,10 @@
 #include "client/db/Recordset.h"
 #include "client/db/Statements.h"
 
+#include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,9 +33,14 @@ public:
     // While a search hit waits below the rows loaded so far, a tick loads
     // this many, so the hit is shown in moments rather than after a minute.
     static constexpr int kRowsPerTickToHit = 400;
-    // Index entries the search's position sample reads per tick (about a
-    // millisecond's work).
-    static constexpr long kSampleRowsPerTick = 5000;
+    // ...or as many as this time allows (at least twenty).
+    static constexpr std::chrono::milliseconds kFillBudgetPerTick{8};
+    // The time a tick spends reading the search's position samples: the
+    // current tab's (about 150,000 entries at a million products) is read in
+    // a fraction of a second, every tab's within seconds, and the screen
+    // stays responsive meanwhile.
+    static constexpr std::chrono::milliseconds kSampleBudgetPerTick{5};
+    static constexpr long kSampleRowsAtOnce = 1000000; // the time decides
     static constexpr size_t kSearchMaxBytes = 15;
     static constexpr size_t kMaxRememberedReadings = 1024;
     static constexpr size_t kMaxLookups = 64;
@@ -72,7 +79,11 @@ public:
     int rowsAdded() const { return m_rowsAdded; }
     bool padded() const { return m_padded; }
     long scrollTarget() const { return m_scrollTarget; }
+    // Where the last search landed. A hit deep in a tab whose position
+    // sample is not read far enough yet is placed by the following ticks
+    // (positionPending() until then); the list meanwhile fills fast.
     long searchPosition() const { return m_searchPosition; }
+    bool positionPending() const { return m_pending.has_value(); }
     const std::string& hitText() const { return m_hitText; }
     const std::string& lastStatement() const { return m_lastStatement; }
 
@@ -80,6 +91,11 @@ public:
     // does not hold (the blank rows after the list).
     bool moveSearchTo(long row);
     kiro::db::Recordset& searchRecordset() { return m_search; }
+
+    // The longest count of index entries a keystroke makes before the
+    // position samples are read, and the time a tick reads them (tests let
+    // a small catalogue behave as a large one).
+    void setPositionLimits(long countEntries, std::chrono::steady_clock::duration sampleBudgetPerTick);
 
     // The current query's parameters (tests and the benchmark).
     kiro::db::statements::CatalogueQuery currentQuery();
@@ -91,7 +107,12 @@ private:
     void buildCatalogueQuery(kiro::db::Recordset& recordset, bool readOnly);
     void fillRows(int limit);
     std::string fieldWithFallback(const char* field, int slot);
+    // The position of the first row from `start` whose reading begins with
+    // the text; -1 for none, kPending when it cannot be counted yet.
+    static constexpr long kPending = -2;
     long findForward(const std::string& text, long start);
+    void land(const std::string& text, long position);
+    void resolvePending();
     std::string readingAt(long position);
     void rememberReading(long position, const std::string& reading);
     ReadingPositionLookup* lookupFor(const kiro::db::statements::CatalogueQuery& query, bool make);
@@ -122,6 +143,11 @@ private:
     long m_scrollTarget = -1;
     long m_searchPosition = 0;
     std::string m_hitText;
+    struct PendingSearch {
+        std::string text;
+        long start;
+    };
+    std::optional<PendingSearch> m_pending;
     bool m_active = true;
     std::string m_lastStatement;
     SearchMemo m_memo;
@@ -130,6 +156,8 @@ private:
     // do not change): their samples are read in the background ticks.
     std::map<std::string, std::unique_ptr<ReadingPositionLookup>> m_lookups;
     ReadingPositionLookup* m_lookup = nullptr; // the current query's
+    long m_countLimit;
+    std::chrono::steady_clock::duration m_sampleBudget = kSampleBudgetPerTick;
 
 };
 

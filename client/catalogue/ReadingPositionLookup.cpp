@@ -55,9 +55,10 @@ int compareNoCase(std::string_view a, std::string_view b)
 }
 
 ReadingPositionLookup::ReadingPositionLookup(kiro::db::CatalogueDb& db, const kiro::db::statements::CatalogueQuery& q,
-    long stride)
+    long stride, long countLimit)
     : m_db(db)
     , m_stride(std::max(1L, stride))
+    , m_countLimit(std::max(1L, countLimit))
 {
     // The same conditions and order as the screen's reading-index query, in
     // the engine's own dialect; the column names are the fixed ones of the
@@ -113,58 +114,93 @@ std::optional<ReadingPositionLookup::Hit> ReadingPositionLookup::first(std::stri
     if (!startsWithIgnoringAsciiCase(hit.reading, text))
         return std::nullopt;
     // ...sits after every row that sorts before it (empty readings first).
-    hit.position = m_sampled ? rankFromSamples(text, args) : rankByCounting(text, args);
+    hit.position = rank(text, args);
     return hit;
 }
 
-long ReadingPositionLookup::countWhere(const std::string& condition, const std::vector<std::string>& args)
+long ReadingPositionLookup::countWhere(const std::string& condition, const std::vector<std::string>& args, long limit)
 {
-    kiro::db::Statement count(m_db.connection(), query("COUNT(*)", condition, {}));
+    std::string sql = limit < 0 ? query("COUNT(*)", condition, {})
+                                : "SELECT COUNT(*) FROM (" + query("1", condition, {}) + " LIMIT " +
+                                      std::to_string(limit) + ")";
+    kiro::db::Statement count(m_db.connection(), sql);
     bindTexts(count.get(), args);
     count.step();
-    return static_cast<long>(sqlite3_column_int64(count.get(), 0));
+    const long n = static_cast<long>(sqlite3_column_int64(count.get(), 0));
+    return limit >= 0 && n >= limit ? kUnknown : n;
 }
 
-long ReadingPositionLookup::rankByCounting(std::string_view, const std::vector<std::string>& args)
+long ReadingPositionLookup::rank(std::string_view text, const std::vector<std::string>& args)
 {
-    // Two counts, each a range of the index (an OR would scan the tab).
-    return countWhere(" AND " + m_reading + " IS NULL", m_arguments)
-         + countWhere(" AND " + m_reading + " < " + placeholder(args.size()), args);
-}
-
-long ReadingPositionLookup::rankFromSamples(std::string_view text, const std::vector<std::string>& args)
-{
+    // Once the sample is complete every count is short (within a stride),
+    // unless the catalogue holds long runs of one reading: then it is made
+    // whatever it costs, as the answer must be right.
+    const long limit = sampled() ? -1 : m_countLimit;
+    // Empty readings sort first: the sampler has met them all once it has
+    // met a reading.
+    long nulls = m_nullCount;
+    if (!sampled() && m_scanned == 0) {
+        nulls = countWhere(" AND " + m_reading + " IS NULL", m_arguments, limit);
+        if (nulls == kUnknown)
+            return kUnknown;
+    } else if (m_samplingFailed) {
+        nulls = countWhere(" AND " + m_reading + " IS NULL", m_arguments);
+    }
+    // Count from the start of the last sampled reading below the text; when
+    // the sample stops below the text, from where it stopped.
     const auto above = std::partition_point(m_samples.begin(), m_samples.end(),
         [&](const Sample& sample) { return compareNoCase(sample.reading, text) < 0; });
-    if (above == m_samples.begin())
-        return m_nullCount;
-    // Count only from the start of the last sampled reading below the text.
-    const Sample& from = *(above - 1);
-    std::vector<std::string> range = args;
-    range.push_back(from.reading);
-    const std::string condition = " AND " + m_reading + " >= " + placeholder(range.size()) + " AND " + m_reading +
-                                  " < " + placeholder(args.size());
-    return m_nullCount + from.runStart + countWhere(condition, range);
+    std::optional<Sample> from;
+    if (above != m_samples.begin())
+        from = *(above - 1);
+    if (!m_sampled && !m_samplingFailed && m_scanned > 0 && compareNoCase(m_previous, text) < 0)
+        from = Sample{m_previous, m_runStart};
+    long counted = 0;
+    if (!from) {
+        // Two counts, each a range of the index (an OR would scan the tab).
+        counted = countWhere(" AND " + m_reading + " < " + placeholder(args.size()), args, limit);
+    } else {
+        std::vector<std::string> range = args;
+        range.push_back(from->reading);
+        const std::string condition = " AND " + m_reading + " >= " + placeholder(range.size()) + " AND " +
+                                      m_reading + " < " + placeholder(args.size());
+        counted = countWhere(condition, range, limit);
+    }
+    if (counted == kUnknown)
+        return kUnknown;
+    return nulls + (from ? from->runStart : 0) + counted;
 }
 
-bool ReadingPositionLookup::sampleMore(long maxRows)
+bool ReadingPositionLookup::reaches(std::string_view text) const
 {
-    if (m_sampled || m_samplingFailed)
-        return m_sampled;
+    return sampled() || (m_scanned > 0 && compareNoCase(m_previous, text) >= 0);
+}
+
+bool ReadingPositionLookup::sampleMore(long maxRows, std::chrono::steady_clock::duration budget)
+{
+    if (sampled())
+        return true;
+    const auto until = std::chrono::steady_clock::now() + budget;
     try {
         if (!m_sampler) {
-            m_nullCount = countWhere(" AND " + m_reading + " IS NULL", m_arguments);
-            m_sampler = std::make_unique<kiro::db::Statement>(
-                m_db.connection(), query(m_reading, " AND " + m_reading + " IS NOT NULL", " "));
+            // Empty readings come first in the list's order: they are
+            // counted, the others sampled.
+            m_sampler = std::make_unique<kiro::db::Statement>(m_db.connection(), query(m_reading, {}, " "));
             bindTexts(m_sampler->get(), m_arguments);
         }
         // Every stride-th reading with the position where its run of equal
         // readings begins.
         for (long n = 0; n < maxRows; ++n) {
+            if (n % 128 == 127 && std::chrono::steady_clock::now() >= until)
+                break;
             if (!m_sampler->step()) {
                 m_sampler.reset(); // done: the engine's read ends here
                 m_sampled = true;
                 return true;
+            }
+            if (sqlite3_column_type(m_sampler->get(), 0) == SQLITE_NULL) {
+                ++m_nullCount;
+                continue;
             }
             const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_sampler->get(), 0));
             const std::string_view reading(
@@ -183,7 +219,7 @@ bool ReadingPositionLookup::sampleMore(long maxRows)
         m_samples.clear();
         m_samplingFailed = true;
     }
-    return m_sampled;
+    return sampled();
 }
 
 std::optional<std::string> ReadingPositionLookup::readingAt(long position)

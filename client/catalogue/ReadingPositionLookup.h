@@ -2,6 +2,7 @@
 
 #include "client/db/Statements.h"
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,29 +22,41 @@ namespace kiro::catalogue {
 // one run, and the first of them sits after exactly the rows that sort
 // before the text. Those are counted from a sample of every 256th reading,
 // taken a little at a time while the list fills, so a keystroke counts at
-// most a few hundred rows; before the sample is complete they are counted
-// from the top. The answer is the row the forward
-// search from the top would find.
+// most a few hundred rows. Before the sample is complete, a text within the
+// part read so far is counted from its samples, one beyond it from where the
+// reading stopped; a count longer than the limit is not made (the position
+// is not known yet: ask again once more of the sample is read). The answer
+// is the row the forward search from the top would find.
 class ReadingPositionLookup {
 public:
+    static constexpr long kUnknown = -1;
+    static constexpr long kStride = 256;
+    // Index entries a keystroke may count (a few milliseconds).
+    static constexpr long kCountLimit = 8192;
+
     struct Hit {
-        long position;
+        long position; // kUnknown while the sample is too short to count it
         std::string reading;
     };
 
     // The query must be of group mode 1 (the reading index). `stride`: one
-    // reading in so many is sampled.
+    // reading in so many is sampled; `countLimit`: the longest count made
+    // before the sample is complete.
     ReadingPositionLookup(kiro::db::CatalogueDb& db, const kiro::db::statements::CatalogueQuery& query,
-        long stride = 256);
+        long stride = kStride, long countLimit = kCountLimit);
     ~ReadingPositionLookup();
 
     // The first row whose reading begins with `text` (ASCII letters in either
     // case, every other character literally), or nothing. Throws DbError.
     std::optional<Hit> first(std::string_view text);
-    // Reads on through the index, at most `maxRows` rows, sampling every
-    // stride-th reading; true once the sample is complete. Until then
-    // first() counts from the top of the list.
-    bool sampleMore(long maxRows);
+    // Reads on through the index, at most `maxRows` rows or for about
+    // `budget`, sampling every stride-th reading; true once the sample is
+    // complete.
+    bool sampleMore(long maxRows, std::chrono::steady_clock::duration budget = std::chrono::hours(1));
+    bool sampled() const { return m_sampled || m_samplingFailed; }
+    // Whether the sample is complete or read past the text: then first()
+    // knows the position of the text's hit.
+    bool reaches(std::string_view text) const;
     // The reading of the row at `position`, or nothing past the end.
     std::optional<std::string> readingAt(long position);
 
@@ -52,9 +65,10 @@ private:
         std::string reading;
         long runStart; // position (among non-empty readings) where this reading begins
     };
-    long countWhere(const std::string& condition, const std::vector<std::string>& args);
-    long rankByCounting(std::string_view text, const std::vector<std::string>& args);
-    long rankFromSamples(std::string_view text, const std::vector<std::string>& args);
+    // Rows matching, or kUnknown when there are `limit` or more (limit < 0:
+    // no limit).
+    long countWhere(const std::string& condition, const std::vector<std::string>& args, long limit = -1);
+    long rank(std::string_view text, const std::vector<std::string>& args);
 
     // SELECT what FROM the products WHERE the list's conditions + condition;
     // in the list's order, followed by `tail`, when a tail is given (a LIMIT,
@@ -67,12 +81,13 @@ private:
     std::string m_orderBy;
     std::vector<std::string> m_arguments;
     long m_stride;
+    long m_countLimit;
     bool m_sampled = false;
     bool m_samplingFailed = false;
     long m_nullCount = 0;
     std::vector<Sample> m_samples;
     std::unique_ptr<kiro::db::Statement> m_sampler;
-    long m_scanned = 0;
+    long m_scanned = 0; // non-empty readings read so far
     long m_runStart = 0;
     std::string m_previous;
 };

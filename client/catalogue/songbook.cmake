@@ -6,6 +6,7 @@ target_sources(kiro_catalogue PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SearchKeyboardLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReadingPositionLookup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KaraokeBrowser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CatalogueRowStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReserveOffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SetContents.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SongFiles.cpp

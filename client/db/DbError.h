@@ -17,6 +17,7 @@ enum JetError : long {
     kErrorConversion = 3421,
     kErrorInvalidArgument = 3001,
     kErrorNotOpen = 3420,
+    kErrorForwardOnly = 3251,     // a forward-only record set cannot go back
     kErrorCannotOpen = 3343,
 };
 

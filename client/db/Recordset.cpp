@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -76,10 +77,36 @@ void Recordset::requireOpen() const
         throw DbError(kErrorNotOpen, "Operation is not allowed when the object is closed.");
 }
 
+void Recordset::requireKeptRows() const
+{
+    if (m_forwardOnly || m_releaseRows)
+        throw DbError(kErrorForwardOnly, "Operation is not supported for this type of object.");
+}
+
+void Recordset::requireForwardTo(long position) const
+{
+    if (position < m_position && m_forwardOnly)
+        requireKeptRows();
+}
+
+bool Recordset::reachRow(size_t index)
+{
+    // The rows before the one sought may go while the engine reads on.
+    m_seekTo = static_cast<long>(index);
+    try {
+        const bool found = ensureRow(index);
+        m_seekTo = -1;
+        return found;
+    } catch (...) {
+        m_seekTo = -1;
+        throw;
+    }
+}
+
 void Recordset::open(std::string_view jetSelect, int options)
 {
     close();
-    m_translated = translateJet(jetSelect, m_db.columnCatalog(), (options & kReadOnly) == 0);
+    m_translated = translateJet(jetSelect, m_db.columnCatalog(), (options & (kReadOnly | kForwardOnly | kReleaseRows)) == 0);
     if (m_translated.kind != JetStatement::Kind::Select)
         throw DbError(3219, "Invalid operation: a record set needs a SELECT statement.");
     m_connection = m_db.connection();
@@ -89,7 +116,9 @@ void Recordset::open(std::string_view jetSelect, int options)
     sqlite3_stmt* stmt = m_statement->get();
     const int total = sqlite3_column_count(stmt);
     const int visible = total - static_cast<int>(m_translated.rowidColumns);
-    m_updatable = (options & kReadOnly) == 0 && m_translated.rowidColumns > 0;
+    m_forwardOnly = (options & kForwardOnly) != 0;
+    m_releaseRows = (options & kReleaseRows) != 0;
+    m_updatable = (options & (kReadOnly | kForwardOnly | kReleaseRows)) == 0 && m_translated.rowidColumns > 0;
     for (int i = 0; i < visible; ++i) {
         Column c;
         c.name = sqlite3_column_name(stmt, i);
@@ -121,6 +150,7 @@ void Recordset::open(std::string_view jetSelect, int options)
 void Recordset::execute()
 {
     m_rows.clear();
+    m_base = 0;
     m_exhausted = false;
     m_onDeleted = false;
     m_editMode = EditMode::None;
@@ -136,6 +166,9 @@ void Recordset::close()
     m_connection.reset();
     m_columns.clear();
     m_rows.clear();
+    m_base = 0;
+    m_forwardOnly = false;
+    m_releaseRows = false;
     m_buffer.clear();
     m_statementText.clear();
     m_open = false;
@@ -151,14 +184,30 @@ void Recordset::requery()
     execute();
 }
 
+size_t Recordset::rowCount() const { return m_base + m_rows.size(); }
+
+Recordset::Row& Recordset::rowAt(size_t index) { return m_rows[index - m_base]; }
+
 bool Recordset::fetchOne()
 {
     if (m_exhausted)
         return false;
+    const long keep = m_seekTo >= 0 ? m_seekTo : m_position;
+    if ((m_forwardOnly || m_releaseRows) && keep > static_cast<long>(m_base)) {
+        // Rows behind the current one (or the one sought) are let go.
+        const size_t drop = std::min(m_rows.size(), static_cast<size_t>(keep) - m_base);
+        m_rows.erase(m_rows.begin(), m_rows.begin() + static_cast<long>(drop));
+        m_base += drop;
+    }
     if (!m_statement->step()) {
         m_exhausted = true;
         m_statement->reset(); // lets writers in; the rows are kept here
         return false;
+    }
+    if ((m_forwardOnly || m_releaseRows) && m_seekTo > static_cast<long>(rowCount())) {
+        // A row passed on the way to the one sought is let go unread.
+        m_rows.emplace_back();
+        return true;
     }
     sqlite3_stmt* stmt = m_statement->get();
     Row row;
@@ -175,7 +224,16 @@ bool Recordset::fetchOne()
 
 bool Recordset::ensureRow(size_t index)
 {
-    while (m_rows.size() <= index)
+    if (index < m_base) {
+        if (!m_releaseRows)
+            throw DbError(kErrorForwardOnly, "Operation is not supported for this type of object.");
+        // A row let go: read again from the top.
+        m_statement->reset();
+        m_rows.clear();
+        m_base = 0;
+        m_exhausted = false;
+    }
+    while (rowCount() <= index)
         if (!fetchOne())
             return false;
     return true;
@@ -194,7 +252,7 @@ bool Recordset::isEOF()
     if (!m_open)
         return true;
     if (m_position < 0)
-        return m_rows.empty() && m_exhausted;
+        return rowCount() == 0 && m_exhausted;
     return !ensureRow(static_cast<size_t>(m_position));
 }
 
@@ -203,7 +261,8 @@ void Recordset::moveFirst()
     requireOpen();
     m_editMode = EditMode::None;
     m_onDeleted = false;
-    if (!ensureRow(0))
+    requireForwardTo(0);
+    if (!reachRow(0))
         noCurrentRecord();
     m_position = 0;
 }
@@ -215,14 +274,14 @@ void Recordset::moveNext()
     if (m_onDeleted) {
         m_onDeleted = false; // the row after the deleted one now sits at its place
         if (!ensureRow(static_cast<size_t>(m_position)))
-            m_position = static_cast<long>(m_rows.size());
+            m_position = static_cast<long>(rowCount());
         return;
     }
     if (isEOF())
         noCurrentRecord();
     ++m_position;
     if (!ensureRow(static_cast<size_t>(m_position)))
-        m_position = static_cast<long>(m_rows.size());
+        m_position = static_cast<long>(rowCount());
 }
 
 void Recordset::movePrev()
@@ -232,6 +291,7 @@ void Recordset::movePrev()
     m_onDeleted = false;
     if (m_position < 0)
         noCurrentRecord();
+    requireForwardTo(m_position - 1);
     --m_position;
 }
 
@@ -240,6 +300,22 @@ void Recordset::moveLast()
     requireOpen();
     m_editMode = EditMode::None;
     m_onDeleted = false;
+    if (m_forwardOnly || m_releaseRows) {
+        // Step to the last row, letting the ones passed go. Past the end,
+        // the last row has gone too: read again from the top.
+        if (m_position >= 0 && !ensureRow(static_cast<size_t>(m_position))) {
+            requireForwardTo(m_position - 1);
+            m_position = -1;
+        }
+        if (m_position < 0) {
+            if (!ensureRow(0))
+                noCurrentRecord();
+            m_position = 0;
+        }
+        while (ensureRow(static_cast<size_t>(m_position) + 1))
+            ++m_position;
+        return;
+    }
     fetchAll();
     if (m_rows.empty())
         noCurrentRecord();
@@ -257,14 +333,15 @@ long Recordset::absolutePosition()
 void Recordset::setAbsolutePosition(long position)
 {
     requireOpen();
-    if (position < 0 || !ensureRow(static_cast<size_t>(position)))
+    requireForwardTo(position);
+    if (position < 0 || !reachRow(static_cast<size_t>(position)))
         throw DbError(kErrorInvalidArgument, "Invalid argument.");
     m_editMode = EditMode::None;
     m_onDeleted = false;
     m_position = position;
 }
 
-long Recordset::recordCount() const { return static_cast<long>(m_rows.size()); }
+long Recordset::recordCount() const { return static_cast<long>(rowCount()); }
 
 const Recordset::Row& Recordset::currentRow()
 {
@@ -273,7 +350,7 @@ const Recordset::Row& Recordset::currentRow()
         throw DbError(kErrorRecordDeleted, "Record is deleted.");
     if (m_position < 0 || !ensureRow(static_cast<size_t>(m_position)))
         noCurrentRecord();
-    return m_rows[static_cast<size_t>(m_position)];
+    return rowAt(static_cast<size_t>(m_position));
 }
 
 const std::string& Recordset::fieldName(int index) const
@@ -427,14 +504,14 @@ bool Recordset::findFrom(std::string_view criterion, long start, int step)
     m_noMatch = true;
     bool probed = false;
     for (long i = start; i >= 0; i += step) {
-        if (!probed && static_cast<size_t>(i) >= m_rows.size() && !m_exhausted) {
+        if (!probed && static_cast<size_t>(i) >= rowCount() && !m_exhausted) {
             probed = true;
             if (!anyRowMatches(criterion))
                 break;
         }
         if (!ensureRow(static_cast<size_t>(i)))
             break;
-        if (test.matches(m_rows[static_cast<size_t>(i)].values)) {
+        if (test.matches(rowAt(static_cast<size_t>(i)).values)) {
             m_position = i;
             m_onDeleted = false;
             m_editMode = EditMode::None;
@@ -445,7 +522,11 @@ bool Recordset::findFrom(std::string_view criterion, long start, int step)
     return false;
 }
 
-bool Recordset::findFirst(std::string_view criterion) { return findFrom(criterion, 0, 1); }
+bool Recordset::findFirst(std::string_view criterion)
+{
+    requireForwardTo(0);
+    return findFrom(criterion, 0, 1);
+}
 
 bool Recordset::findNext(std::string_view criterion)
 {
@@ -454,6 +535,7 @@ bool Recordset::findNext(std::string_view criterion)
 
 bool Recordset::findPrev(std::string_view criterion)
 {
+    requireKeptRows();
     fetchAll();
     const long last = static_cast<long>(m_rows.size()) - 1;
     return findFrom(criterion, std::min(m_position - 1, last), -1);
@@ -461,6 +543,7 @@ bool Recordset::findPrev(std::string_view criterion)
 
 bool Recordset::findLast(std::string_view criterion)
 {
+    requireKeptRows();
     fetchAll();
     return findFrom(criterion, static_cast<long>(m_rows.size()) - 1, -1);
 }

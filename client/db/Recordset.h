@@ -21,9 +21,14 @@ class Statement;
 // once) and kept; each row remembers the rowids of its base rows, so edits,
 // additions and deletions go to the base table that owns each column, also
 // through a join. Every operation that fails throws DbError.
+// Opened forward-only or releasing rows (read-only too), it keeps only the
+// rows from the current one on: a list fed row by row, or a record set
+// positioned far down a long list, costs no memory for the rows it has
+// passed. Moving back before the current row throws (forward-only) or reads
+// from the top again (releasing rows); FindPrevious and FindLast throw.
 class Recordset {
 public:
-    enum Option : int { kNone = 0, kReadOnly = 4 };
+    enum Option : int { kNone = 0, kReadOnly = 4, kForwardOnly = 256, kReleaseRows = 0x10000 };
     enum class EditMode { None, Edit, AddNew };
 
     explicit Recordset(CatalogueDb& db);
@@ -88,6 +93,11 @@ private:
     };
 
     void requireOpen() const;
+    void requireKeptRows() const;
+    void requireForwardTo(long position) const;
+    bool reachRow(size_t index);
+    size_t rowCount() const; // rows met so far, including those let go
+    Row& rowAt(size_t index);
     void execute();
     bool fetchOne();
     bool ensureRow(size_t index);
@@ -110,7 +120,11 @@ private:
     bool m_open = false;
     bool m_updatable = false;
     std::vector<Column> m_columns;
-    std::vector<Row> m_rows;
+    std::vector<Row> m_rows; // from row m_base on
+    size_t m_base = 0;       // rows let go by a forward-only record set
+    bool m_forwardOnly = false;
+    bool m_releaseRows = false;
+    long m_seekTo = -1; // the row being sought: rows before it may go
     bool m_exhausted = false;
     long m_position = -1;     // index into m_rows; -1 = BOF, m_rows.size() = EOF
     bool m_onDeleted = false; // the current row was deleted; moves go on from its place

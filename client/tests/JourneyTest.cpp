@@ -18,6 +18,7 @@
 #include "client/online/PortRegistry.h"
 #include "client/ui/DownloadedListDialog.h"
 #include "client/ui/GroupListDialog.h"
+#include "client/ui/KaraokeListModel.h"
 #include "client/ui/KaraokeScreen.h"
 #include "client/ui/PictureButton.h"
 #include "client/ui/tests/UiTestSupport.h"
@@ -29,6 +30,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -149,11 +151,10 @@ void walkKaraokeScreen(KaraokeScreen& screen, kiro::db::CatalogueDb& db, Sightin
     screen.tickNow();
     for (int i = 0; i < 200 && !screen.browser().padded(); ++i)
         screen.tickNow();
-    QTreeWidget* list = screen.listView();
-    seen.rowsShown = list->topLevelItemCount();
+    seen.rowsShown = screen.listRows()->rowCount();
     if (seen.rowsShown == 0)
         return;
-    list->setCurrentItem(list->topLevelItem(0));
+    screen.listView()->setCurrentIndex(screen.listRows()->index(0, 0));
     kiro::uitest::whenModalOpens([](QDialog* reserve) {
         PictureButton* keeping = button(reserve, "keeping");
         if (keeping && keeping->isEnabled())

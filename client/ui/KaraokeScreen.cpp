@@ -5,6 +5,7 @@
 #include "client/catalogue/SetContents.h"
 #include "client/catalogue/SongBookActions.h"
 #include "client/db/DbError.h"
+#include "client/ui/KaraokeListModel.h"
 #include "client/ui/PictureButton.h"
 #include "client/ui/ReservationListDialog.h"
 #include "client/ui/ReserveDialog.h"
@@ -18,7 +19,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTabBar>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 using namespace kiro::catalogue;
@@ -93,11 +94,15 @@ void KaraokeScreen::buildWidgets()
         m_search->setFocus();
     });
 
-    m_list = songbook::makeList({"", "", ""}, this);
+    m_rows = new KaraokeListModel(this);
+    m_rows->setIcons(m_icons);
+    m_list = new QTreeView(this);
+    songbook::setUpList(m_list);
+    m_list->setModel(m_rows);
     m_list->setObjectName(QStringLiteral("list"));
     m_list->setIconSize(songbook::rowIconSize(m_course));
     m_list->setMinimumSize(560, 380);
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this]() { reserveSelected(); });
+    connect(m_list, &QTreeView::doubleClicked, this, [this]() { reserveSelected(); });
 
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("search"));
@@ -197,45 +202,29 @@ void KaraokeScreen::setIndexCombosEnabled(bool enabled)
 
 void KaraokeScreen::setColumns(const std::array<std::string, 3>& headers, const std::array<int, 3>& weights)
 {
-    m_list->setHeaderLabels({qs(headers[0]), qs(headers[1]), qs(headers[2])});
+    m_rows->setHeaders({qs(headers[0]), qs(headers[1]), qs(headers[2])});
     m_weights = weights;
     songbook::applyWeights(m_list, {weights.begin(), weights.end()});
 }
 
-void KaraokeScreen::clearRows() { m_list->clear(); }
+void KaraokeScreen::clearRows() { m_rows->clear(); }
 
-void KaraokeScreen::appendRows(const std::vector<CatalogueRow>& rows)
-{
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(rows.size()));
-    for (const CatalogueRow& row : rows) {
-        auto* item = new QTreeWidgetItem(QStringList{qs(row.texts[0]), qs(row.texts[1]), qs(row.texts[2])});
-        if (row.icon >= 0 && row.icon < m_icons.size())
-            item->setIcon(0, m_icons[row.icon]);
-        items << item;
-    }
-    m_list->addTopLevelItems(items);
-}
+void KaraokeScreen::appendRows(const std::vector<CatalogueRow>& rows) { m_rows->append(rows); }
 
-void KaraokeScreen::appendBlankRows(int count)
-{
-    QList<QTreeWidgetItem*> items;
-    for (int i = 0; i < count; ++i)
-        items << new QTreeWidgetItem(QStringList{QString(), QString(), QString()});
-    m_list->addTopLevelItems(items);
-}
+void KaraokeScreen::appendBlankRows(int count) { m_rows->appendBlank(count); }
 
 int KaraokeScreen::rowsPerPage() const
 {
-    const int rowHeight = m_list->topLevelItemCount() > 0 ? std::max(1, m_list->sizeHintForRow(0))
-                                                          : m_list->fontMetrics().height() + 4;
+    const int rowHeight = m_rows->rowCount() > 0 ? std::max(1, m_list->sizeHintForRow(0))
+                                                 : m_list->fontMetrics().height() + 4;
     return std::max(1, m_list->viewport()->height() / rowHeight);
 }
 
 void KaraokeScreen::scrollToTop(int row)
 {
-    if (QTreeWidgetItem* item = m_list->topLevelItem(row))
-        m_list->scrollToItem(item, QAbstractItemView::PositionAtTop);
+    const QModelIndex index = m_rows->index(row, 0);
+    if (index.isValid())
+        m_list->scrollTo(index, QAbstractItemView::PositionAtTop);
 }
 
 void KaraokeScreen::endScreen()
@@ -300,8 +289,8 @@ void KaraokeScreen::pressEditKey(int key)
 void KaraokeScreen::reserveSelected()
 {
     m_book->setPlayerRunning(m_actions.playerRunning());
-    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
-    const long row = selected.isEmpty() ? -1 : m_list->indexOfTopLevelItem(selected.back());
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    const long row = selected.isEmpty() ? -1 : selected.back().row();
     m_book->reserveSelected(*m_browser, row, *this);
     updatePlayCaption();
 }

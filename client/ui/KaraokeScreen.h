@@ -25,7 +25,8 @@ class PictureButton;
 class QComboBox;
 class QLineEdit;
 class QTabBar;
-class QTreeWidget;
+class QTreeView;
+class KaraokeListModel;
 class SearchKeyboard;
 
 // The karaoke screen: the products of a group or of the whole course by
@@ -47,7 +48,8 @@ public:
 
     kiro::catalogue::KaraokeBrowser& browser() { return *m_browser; }
     kiro::catalogue::ReservationBook& book() { return *m_book; }
-    QTreeWidget* listView() const { return m_list; }
+    QTreeView* listView() const { return m_list; }
+    KaraokeListModel* listRows() const { return m_rows; }
     QLineEdit* searchBox() const { return m_search; }
     SearchKeyboard* keyboard() const { return m_keyboard; }
     QTabBar* tabBar() const { return m_tabs; }
@@ -107,7 +109,8 @@ private:
     QComboBox* m_group = nullptr;
     QComboBox* m_genre = nullptr;
     QTabBar* m_tabs = nullptr;
-    QTreeWidget* m_list = nullptr;
+    QTreeView* m_list = nullptr;
+    KaraokeListModel* m_rows = nullptr;
     QLineEdit* m_search = nullptr;
     SearchKeyboard* m_keyboard = nullptr;
     PictureButton* m_linkFilter = nullptr;

@@ -29,9 +29,8 @@ QList<QIcon> rowIcons(const QString& systemFolder, int course)
     return icons;
 }
 
-QTreeWidget* makeList(const std::vector<std::string>& headers, QWidget* parent)
+void setUpList(QTreeView* list)
 {
-    auto* list = new QTreeWidget(parent);
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -39,6 +38,12 @@ QTreeWidget* makeList(const std::vector<std::string>& headers, QWidget* parent)
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->header()->setStretchLastSection(false);
+}
+
+QTreeWidget* makeList(const std::vector<std::string>& headers, QWidget* parent)
+{
+    auto* list = new QTreeWidget(parent);
+    setUpList(list);
     QStringList labels;
     for (const std::string& h : headers)
         labels << qs(h);
@@ -47,7 +52,7 @@ QTreeWidget* makeList(const std::vector<std::string>& headers, QWidget* parent)
     return list;
 }
 
-void applyWeights(QTreeWidget* list, const std::vector<int>& weights)
+void applyWeights(QTreeView* list, const std::vector<int>& weights)
 {
     // Before the first layout the viewport has no size yet; the list's own
     // (fixed) width less its frame stands in.

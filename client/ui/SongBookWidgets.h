@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class QTreeView;
 class QTreeWidget;
 class QWidget;
 
@@ -22,8 +23,10 @@ QSize rowIconSize(int course);
 
 // A list view with one row per item, whole-row selection and the headers.
 QTreeWidget* makeList(const std::vector<std::string>& headers, QWidget* parent);
+// The same set-up for a view over a model of its own.
+void setUpList(QTreeView* list);
 // Divides the list's client width among its columns by the weights.
-void applyWeights(QTreeWidget* list, const std::vector<int>& weights);
+void applyWeights(QTreeView* list, const std::vector<int>& weights);
 
 inline QString qs(const std::string& s) { return QString::fromStdString(s); }
 

@@ -1,6 +1,7 @@
 #include "SongBookFixture.h"
 
 #include "client/catalogue/KaraokeBrowser.h"
+#include "client/catalogue/CatalogueRowStore.h"
 #include "client/catalogue/ReadingPositionLookup.h"
 #include "client/catalogue/CatalogueTables.h"
 
@@ -214,6 +215,8 @@ TEST(ReadingPositionLookup, LandsWhereWalkingTheListWould)
 {
     kiro::db::test::OpenCatalogue cat;
     kiro::db::writeSampleCatalogue(cat.db, kiro::db::SampleOptions{3000, 3});
+    // Rows of a tab without a reading come first in its list.
+    cat.db.execute("UPDATE 商品マスタ SET 商品名読み = NULL WHERE 商品名読みコード = '01' AND 商品コード LIKE '*3'");
     for (const char* tab : {"01", "05", "56", "99"}) {
         kiro::db::statements::CatalogueQuery q;
         q.tabCode = tab;
@@ -221,31 +224,148 @@ TEST(ReadingPositionLookup, LandsWhereWalkingTheListWould)
         kiro::db::Recordset list(cat.db);
         list.open(kiro::db::statements::catalogueQueryStatement(q), kiro::db::Recordset::kReadOnly);
         const char* field = q.indexKind ? "商品名英語" : "商品名読み";
-        std::vector<std::string> readings;
-        for (; !list.isEOF(); list.moveNext())
-            readings.push_back(kiro::db::FieldToText(list.fieldValue(field)));
+        std::vector<std::optional<std::string>> readings;
+        for (; !list.isEOF(); list.moveNext()) {
+            const auto value = list.fieldValue(field);
+            readings.push_back(value.isNull() ? std::nullopt : std::optional(kiro::db::FieldToText(value)));
+        }
         ASSERT_GT(readings.size(), 100u) << tab;
+        const long half = static_cast<long>(readings.size() / 2);
         ReadingPositionLookup lookup(cat.db, q);
         ReadingPositionLookup dense(cat.db, q, 3); // samples inside runs of equal readings
         while (!dense.sampleMore(50)) {
         }
+        // Half read, and counts of at most 40 rows: texts beyond reach wait.
+        ReadingPositionLookup partial(cat.db, q, 16, 40);
+        EXPECT_FALSE(partial.sampleMore(half));
+        ReadingPositionLookup unread(cat.db, q, 16, 40);
         // Every prefix of every 7th reading, and texts that find nothing.
         std::vector<std::string> texts = {"ﾝﾝ", "zz", "ｦ"};
         for (size_t i = 0; i < readings.size(); i += 7)
-            for (size_t n = 1; n <= readings[i].size() && n <= 12; ++n)
-                texts.push_back(readings[i].substr(0, n));
+            for (size_t n = 1; readings[i] && n <= readings[i]->size() && n <= 12; ++n)
+                texts.push_back(readings[i]->substr(0, n));
+        int waiting = 0;
         for (const std::string& text : texts) {
             long walked = -1;
             for (size_t i = 0; i < readings.size() && walked < 0; ++i)
-                if (startsWithIgnoringAsciiCase(readings[i], text))
+                if (readings[i] && startsWithIgnoringAsciiCase(*readings[i], text))
                     walked = static_cast<long>(i);
-            for (ReadingPositionLookup* l : {&lookup, &dense}) {
+            for (ReadingPositionLookup* l : {&lookup, &dense, &partial, &unread}) {
                 const auto hit = l->first(text);
-                if (walked < 0)
+                if (walked < 0) {
                     EXPECT_FALSE(hit) << tab << " " << text;
-                else
-                    EXPECT_EQ(hit ? hit->position : -1, walked) << tab << " " << text;
+                    continue;
+                }
+                ASSERT_TRUE(hit) << tab << " " << text;
+                if (hit->position == ReadingPositionLookup::kUnknown && (l == &partial || l == &unread)) {
+                    EXPECT_GE(walked, l == &partial ? half - 40 : 40) << tab << " " << text << ": within reach";
+                    ++waiting;
+                    continue;
+                }
+                EXPECT_EQ(hit->position, walked) << tab << " " << text;
             }
         }
+        EXPECT_GT(waiting, 0) << tab;
+        // Once read to the end, every position is known.
+        while (!partial.sampleMore(100)) {
+        }
+        for (size_t i = 0; i < readings.size(); i += 5)
+            if (readings[i]) {
+                const auto hit = partial.first(*readings[i]);
+                ASSERT_TRUE(hit);
+                EXPECT_LE(hit->position, static_cast<long>(i)) << tab << " " << *readings[i];
+                EXPECT_EQ(readings[static_cast<size_t>(hit->position)], readings[i]) << tab;
+            }
     }
+}
+
+TEST(KaraokeBrowser, DeepHitIsPlacedByTheTicksWhileTheListFillsFast)
+{
+    kiro::db::test::OpenCatalogue cat;
+    kiro::db::writeSampleCatalogue(cat.db, kiro::db::SampleOptions{3000, 3});
+    const auto readingsOf = [&](const char* tab) {
+        kiro::db::statements::CatalogueQuery q;
+        q.tabCode = tab;
+        kiro::db::Recordset list(cat.db);
+        list.open(kiro::db::statements::catalogueQueryStatement(q), kiro::db::Recordset::kReadOnly);
+        std::vector<std::string> readings;
+        for (; !list.isEOF(); list.moveNext())
+            readings.push_back(kiro::db::FieldToText(list.fieldValue("商品名読み")));
+        return readings;
+    };
+    const std::vector<std::string> readings = readingsOf("01");
+    const auto firstWith = [&](const std::string& text) {
+        for (size_t i = 0; i < readings.size(); ++i)
+            if (startsWithIgnoringAsciiCase(readings[i], text))
+                return static_cast<long>(i);
+        return -1L;
+    };
+    const std::string deep = readings[readings.size() * 3 / 4];
+    const std::string typed = deep.substr(0, 6); // two half-width katakana
+    ASSERT_GT(firstWith(typed), 100);
+
+    RecordingView view;
+    KaraokeBrowser b(cat.db, 10, 0, view);
+    // Counts of 40 entries, samples of about a hundred a tick.
+    b.setPositionLimits(40, std::chrono::microseconds(1));
+    b.tick();
+    b.search(typed.substr(0, 3));
+    EXPECT_EQ(b.tab(), 1);
+    b.search(typed);
+    EXPECT_TRUE(b.positionPending());
+    EXPECT_EQ(b.scrollTarget(), -1) << "no scrolling to where the search was";
+    for (int i = 0; i < 100 && b.positionPending(); ++i)
+        b.tick();
+    EXPECT_FALSE(b.positionPending());
+    EXPECT_EQ(b.searchPosition(), firstWith(typed));
+    EXPECT_EQ(b.hitText(), readings[static_cast<size_t>(firstWith(typed))]);
+    for (int i = 0; i < 100 && view.topRow != b.searchPosition(); ++i)
+        b.tick();
+    EXPECT_EQ(view.topRow, firstWith(typed)) << "the list scrolled to the hit";
+
+    // Sampled now: at once, also deleting back to the first character.
+    b.search(deep.substr(0, 9));
+    EXPECT_FALSE(b.positionPending());
+    EXPECT_EQ(b.searchPosition(), firstWith(deep.substr(0, 9)));
+    b.search(typed.substr(0, 3));
+    EXPECT_EQ(b.searchPosition(), firstWith(typed.substr(0, 3)));
+
+    // A tab change drops a hit still being placed (the あ tab's sample was
+    // left after its first tick).
+    const std::vector<std::string> first = readingsOf("00");
+    ASSERT_GT(first.size(), 250u);
+    b.search(first.back().substr(0, 6));
+    EXPECT_EQ(b.tab(), 0);
+    ASSERT_TRUE(b.positionPending());
+    b.selectTab(1);
+    b.tick();
+    EXPECT_FALSE(b.positionPending());
+    EXPECT_EQ(b.searchPosition(), 0);
+}
+
+TEST(CatalogueRowStore, KeepsTextsIconsAndBlankRows)
+{
+    CatalogueRowStore store;
+    store.append(CatalogueRow{{"恋の歌", "", "はじまり"}, 1});
+    store.appendBlank(2);
+    CatalogueRow huge{{std::string(70000, 'a') + "ｶ", "b", "c"}, 0};
+    huge.texts[0].replace(65534, 3, "ｱ"); // a character across the cut
+    store.append(huge);
+    ASSERT_EQ(store.size(), 4u);
+    EXPECT_EQ(store.text(0, 0), "恋の歌");
+    EXPECT_EQ(store.text(0, 1), "");
+    EXPECT_EQ(store.text(0, 2), "はじまり");
+    EXPECT_EQ(store.icon(0), 1);
+    EXPECT_TRUE(store.blank(1));
+    EXPECT_EQ(store.text(2, 0), "");
+    EXPECT_EQ(store.text(3, 0), std::string(65534, 'a')) << "cut before the character that does not fit";
+    EXPECT_EQ(store.text(3, 1), "b");
+    EXPECT_EQ(store.text(3, 2), "c");
+    EXPECT_EQ(store.text(9, 0), "");
+    EXPECT_TRUE(store.blank(9));
+    store.append(CatalogueRow{{"x", "y", "z"}, -1}); // no icon, yet a song
+    EXPECT_FALSE(store.blank(4));
+    EXPECT_EQ(store.text(4, 2), "z");
+    store.clear();
+    EXPECT_EQ(store.size(), 0u);
 }

@@ -70,6 +70,70 @@ TEST(Recordset, NavigatesLikeADynaset)
     EXPECT_THROW(empty.moveFirst(), DbError);
 }
 
+TEST(Recordset, ForwardOnlyLetsPassedRowsGo)
+{
+    Catalogue c;
+    Recordset rs(c.db);
+    rs.open(kProducts, Recordset::kReadOnly | Recordset::kForwardOnly);
+    EXPECT_FALSE(rs.isUpdatable());
+    std::vector<std::string> codes;
+    for (; !rs.isEOF(); rs.moveNext()) {
+        codes.push_back(c.text(rs, "商品コード"));
+        EXPECT_EQ(rs.absolutePosition(), static_cast<long>(codes.size()) - 1);
+    }
+    EXPECT_EQ(codes, (std::vector<std::string>{"K1", "K3", "K2", "K4"}));
+    EXPECT_EQ(rs.recordCount(), 4) << "rows met, also those let go";
+    EXPECT_THROW(rs.moveFirst(), DbError);
+    EXPECT_THROW(rs.setAbsolutePosition(1), DbError);
+    EXPECT_THROW(rs.movePrev(), DbError);
+
+    rs.requery(); // from the top again
+    EXPECT_EQ(c.text(rs, "商品コード"), "K1");
+    EXPECT_TRUE(rs.findNext("商品名読み like 'ｶ*'"));
+    EXPECT_EQ(c.text(rs, "商品コード"), "K2");
+    EXPECT_THROW(rs.findFirst("商品名読み like 'ｱ*'"), DbError) << "behind the current row";
+    rs.moveLast();
+    EXPECT_EQ(c.text(rs, "商品コード"), "K4");
+    EXPECT_EQ(rs.absolutePosition(), 3);
+    rs.moveNext();
+    EXPECT_TRUE(rs.isEOF());
+    EXPECT_THROW(rs.moveLast(), DbError) << "the last row has gone";
+}
+
+TEST(Recordset, ReleasingRowsReadsAgainToGoBack)
+{
+    Catalogue c;
+    Recordset rs(c.db);
+    rs.open(kProducts, Recordset::kReleaseRows);
+    EXPECT_FALSE(rs.isUpdatable());
+    rs.setAbsolutePosition(3);
+    EXPECT_EQ(c.text(rs, "商品コード"), "K4");
+    rs.setAbsolutePosition(1); // let go: read again from the top
+    EXPECT_EQ(c.text(rs, "商品コード"), "K3");
+    EXPECT_EQ(rs.absolutePosition(), 1);
+    rs.movePrev();
+    EXPECT_EQ(c.text(rs, "商品コード"), "K1");
+    rs.moveNext();
+    rs.moveNext();
+    EXPECT_EQ(c.text(rs, "商品コード"), "K2");
+    rs.moveFirst();
+    EXPECT_EQ(c.text(rs, "商品コード"), "K1");
+    EXPECT_TRUE(rs.findNext("商品名読み like 'ﾊ*'"));
+    EXPECT_EQ(rs.absolutePosition(), 3);
+    EXPECT_TRUE(rs.findFirst("商品名読み like 'ｶ*'"));
+    EXPECT_EQ(c.text(rs, "商品コード"), "K2");
+    EXPECT_THROW(rs.findLast("商品名読み like 'ｱ*'"), DbError);
+    EXPECT_THROW(rs.setAbsolutePosition(4), DbError);
+    EXPECT_EQ(c.text(rs, "商品コード"), "K2") << "a failed move leaves the current row";
+    rs.moveLast();
+    EXPECT_EQ(c.text(rs, "商品コード"), "K4");
+    EXPECT_EQ(rs.recordCount(), 4);
+    rs.moveNext();
+    EXPECT_TRUE(rs.isEOF());
+    rs.moveLast();
+    EXPECT_EQ(c.text(rs, "商品コード"), "K4") << "from past the end";
+}
+
 TEST(Recordset, FindsWithJetCriteria)
 {
     Catalogue c;

@@ -5,6 +5,7 @@
 #include "client/catalogue/tests/SongBookFixture.h"
 #include "client/db/SampleCatalogue.h"
 #include "client/ui/GroupListDialog.h"
+#include "client/ui/KaraokeListModel.h"
 #include "client/ui/KaraokeScreen.h"
 #include "client/ui/PictureButton.h"
 #include "client/ui/ReservationListDialog.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTabBar>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -82,13 +84,13 @@ TEST(SongBookScreens, KeyboardTypesIntoTheSearchAndSwitchesTheTab)
     screen.show();
     screen.tickNow();
     EXPECT_EQ(screen.tabBar()->count(), 19);
-    EXPECT_EQ(screen.listView()->topLevelItemCount(), 20);
+    EXPECT_EQ(screen.listRows()->rowCount(), 20);
 
     SearchKeyboard* kb = screen.keyboard();
     kb->clickAt(QPoint(1 + 28 * 0 + 5, 1 + 28 * 5 + 5)); // ﾊ
     EXPECT_EQ(screen.searchBox()->text(), QStringLiteral("ﾊ"));
     EXPECT_EQ(screen.tabBar()->currentIndex(), 5);
-    EXPECT_EQ(screen.listView()->topLevelItem(0)->text(0), QStringLiteral("花")) << "refilled at once";
+    EXPECT_EQ(screen.listRows()->index(0, 0).data().toString(), QStringLiteral("花")) << "refilled at once";
     kb->clickAt(QPoint(1 + 28 * 1 + 5, 1 + 28 * 10 + 5)); // ｨ
     kb->clickAt(QPoint(1 + 5, 340)); // cursor left
     kb->clickAt(QPoint(86, 340));    // a space before ｨ
@@ -117,13 +119,14 @@ TEST(SongBookScreens, ReservingThroughTheDialogsTurnsThePlayButtonToReceive)
     tickUntilPadded(screen);
     EXPECT_EQ(screen.playButton()->text(), QStringLiteral("カラオケ"));
 
-    QTreeWidget* list = screen.listView();
-    ASSERT_GT(list->topLevelItemCount(), 25) << "the songs and the blank rows";
-    list->setCurrentItem(list->topLevelItem(list->topLevelItemCount() - 1)); // a blank row
+    QTreeView* list = screen.listView();
+    KaraokeListModel* rows = screen.listRows();
+    ASSERT_GT(rows->rowCount(), 25) << "the songs and the blank rows";
+    list->setCurrentIndex(rows->index(rows->rowCount() - 1, 0)); // a blank row
     screen.reserveSelected();
     EXPECT_TRUE(prompt.records().empty()) << "a blank row reserves nothing";
 
-    list->setCurrentItem(list->topLevelItem(2));
+    list->setCurrentIndex(rows->index(2, 0));
     QString caption;
     kiro::uitest::whenModalOpens([&](QDialog* dialog) {
         caption = button(dialog, "keeping")->text();
