@@ -9,6 +9,7 @@
 #include "client/db/Statements.h"
 #include "client/online/HostSession.h"
 #include "client/ui/DownloadedListDialog.h"
+#include "client/ui/KaraokeListModel.h"
 #include "client/ui/KaraokeScreen.h"
 #include "client/ui/MaintenanceMenu.h"
 #include "client/ui/MessageDialog.h"
@@ -324,8 +325,8 @@ void Tour::buildWalk()
     {
         TourStep step = whileKaraoke("karaoke-screen",
             [](KaraokeScreen& s) {
-                QTreeWidgetItem* first = s.listView()->topLevelItem(0);
-                return first && !first->text(0).isEmpty() && s.browser().rowsAdded() > 0;
+                const QModelIndex first = s.listRows()->index(0, 0);
+                return first.isValid() && !first.data().toString().isEmpty() && s.browser().rowsAdded() > 0;
             },
             [](KaraokeScreen& s) -> std::string {
                 return TourRunner::click(&s, "pictureSettings") ? std::string() : "no 画像設定 button";
@@ -341,12 +342,12 @@ void Tour::buildWalk()
     {
         TourStep step = whileKaraoke("search",
             [this](KaraokeScreen& s) {
-                QTreeWidgetItem* item = s.listView()->topLevelItem(static_cast<int>(m_searchRow));
-                if (!item || item->text(0).isEmpty())
+                const QModelIndex row = s.listRows()->index(static_cast<int>(m_searchRow), 0);
+                if (!row.isValid() || row.data().toString().isEmpty())
                     return false;
-                if (s.listView()->currentItem() != item) {
-                    s.listView()->setCurrentItem(item);
-                    s.listView()->scrollToItem(item);
+                if (s.listView()->currentIndex() != row) {
+                    s.listView()->setCurrentIndex(row);
+                    s.listView()->scrollTo(row);
                 }
                 return true;
             },
