@@ -385,7 +385,9 @@ void Tour::buildWalk()
         step.settle = 300ms;
         step.ready = [] {
             kiro::ui::ProgressWindow* progress = shownProgressWindow();
-            return progress && bytesOnLine(progress->lineText(kiro::online::ProgressLine::Bytes)) > 0;
+            // Mid-transfer: bytes have come and more are still to come.
+            return progress && bytesOnLine(progress->lineText(kiro::online::ProgressLine::Bytes)) > 0
+                && bytesOnLine(progress->lineText(kiro::online::ProgressLine::Remaining)) > 0;
         };
         step.act = [] {
             TourRunner::report("transfer under way: "
