@@ -118,13 +118,26 @@ st::CatalogueQuery KaraokeBrowser::currentQuery()
     return q;
 }
 
+std::string steppedCatalogueStatement(const st::CatalogueQuery& q)
+{
+    const std::string statement = st::catalogueQueryStatement(q);
+    if (q.groupMode != 1)
+        return statement;
+    const std::string tail =
+        std::string(",商品マスタ.") + st::catalogueColumns(q.indexKind, q.indexType).secondary + ";";
+    if (statement.size() < tail.size() || statement.compare(statement.size() - tail.size(), tail.size(), tail) != 0)
+        return statement;
+    return statement.substr(0, statement.size() - tail.size()) + ";";
+}
+
 void KaraokeBrowser::buildCatalogueQuery(Recordset& recordset, bool readOnly)
 {
     if (recordset.isOpen())
         recordset.close();
     const st::CatalogueQuery q = currentQuery();
     m_lastStatement = st::catalogueQueryStatement(q);
-    recordset.open(m_lastStatement, readOnly ? Recordset::kReadOnly | Recordset::kForwardOnly : Recordset::kReleaseRows);
+    recordset.open(steppedCatalogueStatement(q),
+        readOnly ? Recordset::kReadOnly | Recordset::kForwardOnly : Recordset::kReleaseRows);
     if (&recordset == &m_search)
         m_lookup = q.groupMode == 1 ? lookupFor(q, true) : nullptr;
 }

@@ -20,6 +20,14 @@ namespace kiro::catalogue {
 
 class ReadingPositionLookup;
 
+// The statement the screen's record sets are opened on: the list's query
+// as BuildCatalogueQuery writes it, but a reading-index list leaves out its
+// last sort column. Product codes are unique within a course, so that
+// column never decides the order; without it the engine walks its reading
+// index in order instead of sorting each run of equal readings, and can skip
+// far down the list without reading every row it passes.
+std::string steppedCatalogueStatement(const kiro::db::statements::CatalogueQuery& query);
+
 // The karaoke screen's browsing state over the catalogue: group, genre,
 // index type, reading-index tab and link filter; the list filled a little
 // at a time on the screen's timer; the type-ahead search. The list and the

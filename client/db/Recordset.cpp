@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 
@@ -149,12 +150,9 @@ void Recordset::open(std::string_view jetSelect, int options)
 
 void Recordset::execute()
 {
-    m_rows.clear();
-    m_base = 0;
-    m_exhausted = false;
+    restartAt(0);
     m_onDeleted = false;
     m_editMode = EditMode::None;
-    m_statement->reset();
     m_position = ensureRow(0) ? 0 : -1;
 }
 
@@ -167,6 +165,7 @@ void Recordset::close()
     m_columns.clear();
     m_rows.clear();
     m_base = 0;
+    m_offsetStatement = false;
     m_forwardOnly = false;
     m_releaseRows = false;
     m_buffer.clear();
@@ -222,16 +221,45 @@ bool Recordset::fetchOne()
     return true;
 }
 
+bool Recordset::canSkipAhead() const
+{
+    // A statement with its own row limit cannot take an offset after it.
+    std::string sql = m_translated.sql;
+    std::transform(sql.begin(), sql.end(), sql.begin(), [](unsigned char c) { return std::toupper(c); });
+    return sql.find("LIMIT") == std::string::npos;
+}
+
+void Recordset::restartAt(size_t first)
+{
+    if (first == 0 && !m_offsetStatement) {
+        m_statement->reset();
+    } else {
+        const std::string sql =
+            first == 0 ? m_translated.sql : m_translated.sql + " LIMIT -1 OFFSET " + std::to_string(first);
+        m_statement = std::make_unique<Statement>(m_connection, sql);
+        m_offsetStatement = first != 0;
+    }
+    m_rows.clear();
+    m_base = first;
+    m_exhausted = false;
+}
+
 bool Recordset::ensureRow(size_t index)
 {
     if (index < m_base) {
         if (!m_releaseRows)
             throw DbError(kErrorForwardOnly, "Operation is not supported for this type of object.");
         // A row let go: read again from the top.
-        m_statement->reset();
-        m_rows.clear();
-        m_base = 0;
-        m_exhausted = false;
+        restartAt(0);
+    } else if (m_releaseRows && !m_exhausted && index > rowCount() + kSkipAhead && canSkipAhead()) {
+        // Far down the list: the engine skips the rows in between with an
+        // offset, without reading them (stepping reads every row it passes).
+        restartAt(index);
+        if (!fetchOne()) {
+            // Past the end: the rows before it are counted by reading them
+            // after all, so the record count stays exact.
+            restartAt(0);
+        }
     }
     while (rowCount() <= index)
         if (!fetchOne())

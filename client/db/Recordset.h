@@ -96,6 +96,11 @@ private:
     void requireKeptRows() const;
     void requireForwardTo(long position) const;
     bool reachRow(size_t index);
+    // Rows further ahead than this are skipped by the engine (releasing rows).
+    static constexpr size_t kSkipAhead = 64;
+    // Runs the statement again from row `first` on (0: from the top).
+    void restartAt(size_t first);
+    bool canSkipAhead() const;
     size_t rowCount() const; // rows met so far, including those let go
     Row& rowAt(size_t index);
     void execute();
@@ -125,6 +130,7 @@ private:
     bool m_forwardOnly = false;
     bool m_releaseRows = false;
     long m_seekTo = -1; // the row being sought: rows before it may go
+    bool m_offsetStatement = false; // the statement begins at row m_base
     bool m_exhausted = false;
     long m_position = -1;     // index into m_rows; -1 = BOF, m_rows.size() = EOF
     bool m_onDeleted = false; // the current row was deleted; moves go on from its place

@@ -230,6 +230,21 @@ TEST(ReadingPositionLookup, LandsWhereWalkingTheListWould)
             readings.push_back(value.isNull() ? std::nullopt : std::optional(kiro::db::FieldToText(value)));
         }
         ASSERT_GT(readings.size(), 100u) << tab;
+        // The screen's statement lists the same rows in the same order.
+        for (int type : {0, 1}) {
+            q.indexType = type;
+            kiro::db::Recordset full(cat.db), stepped(cat.db);
+            full.open(kiro::db::statements::catalogueQueryStatement(q), kiro::db::Recordset::kReadOnly);
+            stepped.open(steppedCatalogueStatement(q), kiro::db::Recordset::kReadOnly);
+            EXPECT_NE(steppedCatalogueStatement(q), kiro::db::statements::catalogueQueryStatement(q));
+            for (; !full.isEOF(); full.moveNext(), stepped.moveNext()) {
+                ASSERT_FALSE(stepped.isEOF()) << tab;
+                ASSERT_EQ(kiro::db::FieldToText(full.fieldValue("商品コード")),
+                    kiro::db::FieldToText(stepped.fieldValue("商品コード"))) << tab << " type " << type;
+            }
+            EXPECT_TRUE(stepped.isEOF()) << tab;
+        }
+        q.indexType = 0;
         const long half = static_cast<long>(readings.size() / 2);
         ReadingPositionLookup lookup(cat.db, q);
         ReadingPositionLookup dense(cat.db, q, 3); // samples inside runs of equal readings

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <vector>
+
 using namespace kiro::db;
 namespace st = kiro::db::statements;
 using kiro::db::test::OpenCatalogue;
@@ -132,6 +135,55 @@ TEST(Recordset, ReleasingRowsReadsAgainToGoBack)
     EXPECT_TRUE(rs.isEOF());
     rs.moveLast();
     EXPECT_EQ(c.text(rs, "商品コード"), "K4") << "from past the end";
+}
+
+TEST(Recordset, ReleasingRowsSkipsFarAheadAndStaysExact)
+{
+    Catalogue c;
+    c.db.execute("DELETE FROM 商品マスタ");
+    // 700 rows whose order is decided by the reading, then the code.
+    for (int i = 0; i < 700; ++i) {
+        char code[16], reading[16];
+        std::snprintf(code, sizeof code, "P%04d", 699 - i);
+        std::snprintf(reading, sizeof reading, "R%03d", i / 2);
+        c.db.execute(std::string("INSERT INTO 商品マスタ (コースコード, 商品コード, 商品名読み) VALUES (\"010\", \"") + code
+            + "\", \"" + reading + "\")");
+    }
+    const char* ordered = "SELECT 商品コード, 商品名読み FROM 商品マスタ WHERE コースコード = \"010\" "
+                          "ORDER BY 商品名読み, 商品コード";
+    Recordset walked(c.db);
+    walked.open(ordered, Recordset::kReadOnly);
+    std::vector<std::string> codes;
+    for (; !walked.isEOF(); walked.moveNext())
+        codes.push_back(c.text(walked, "商品コード"));
+    ASSERT_EQ(codes.size(), 700u);
+
+    Recordset rs(c.db);
+    rs.open(ordered, Recordset::kReleaseRows);
+    for (long at : {650L, 651L, 3L, 699L, 200L, 640L, 0L}) {
+        rs.setAbsolutePosition(at);
+        EXPECT_EQ(c.text(rs, "商品コード"), codes[static_cast<size_t>(at)]) << at;
+        EXPECT_EQ(rs.absolutePosition(), at);
+    }
+    rs.moveNext();
+    EXPECT_EQ(c.text(rs, "商品コード"), codes[1]);
+    rs.setAbsolutePosition(500);
+    rs.movePrev();
+    EXPECT_EQ(c.text(rs, "商品コード"), codes[499]);
+    // Far past the end: refused, and the count is still the real one.
+    EXPECT_THROW(rs.setAbsolutePosition(5000), DbError);
+    rs.moveLast();
+    EXPECT_EQ(c.text(rs, "商品コード"), codes[699]);
+    EXPECT_EQ(rs.recordCount(), 700);
+    rs.requery();
+    EXPECT_EQ(c.text(rs, "商品コード"), codes[0]);
+
+    // A statement with its own limit is walked as before.
+    Recordset top(c.db);
+    top.open("SELECT TOP 300 商品コード FROM 商品マスタ ORDER BY 商品名読み, 商品コード", Recordset::kReleaseRows);
+    top.setAbsolutePosition(250);
+    EXPECT_EQ(c.text(top, "商品コード"), codes[250]);
+    EXPECT_THROW(top.setAbsolutePosition(400), DbError);
 }
 
 TEST(Recordset, FindsWithJetCriteria)
