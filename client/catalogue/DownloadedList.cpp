@@ -1,6 +1,7 @@
 #include "client/catalogue/DownloadedList.h"
 
 #include "client/app/Prompt.h"
+#include "client/catalogue/FieldAccess.h"
 #include "client/catalogue/ProductFiles.h"
 #include "client/db/CatalogueDb.h"
 #include "client/db/DbError.h"
@@ -9,23 +10,7 @@
 #include "client/db/Statements.h"
 #include "client/db/Variant.h"
 
-#include <cstdlib>
-
 namespace kiro::catalogue {
-
-namespace {
-
-std::string text(kiro::db::Recordset& rs, const char* field)
-{
-    return kiro::db::FieldToText(rs.fieldValue(field));
-}
-
-int number(kiro::db::Recordset& rs, const char* field)
-{
-    return std::atoi(text(rs, field).c_str());
-}
-
-} // namespace
 
 DownloadedList::DownloadedList(kiro::db::CatalogueDb& db, int course, std::filesystem::path installFolder,
     kiro::app::Prompt& prompt, std::function<bool(const SetDeletion&)> confirmSet)
@@ -54,13 +39,13 @@ void DownloadedList::fill()
             {m_course, kiro::db::statements::kLinkFilterTexts[static_cast<size_t>(m_linkFilter)]}));
         for (; !rs.isEOF(); rs.moveNext()) {
             DownloadedRow row;
-            row.productCode = text(rs, "商品コード");
-            row.name = text(rs, "商品名");
-            row.singer = text(rs, "歌手名");
-            row.fileName = text(rs, "ファイル名");
-            row.linkSign = number(rs, "リンクサイン");
-            row.linkProduct = text(rs, "リンク先商品");
-            int downloaded = number(rs, "ダウンロード済みフラグ");
+            row.productCode = fieldText(rs, "商品コード");
+            row.name = fieldText(rs, "商品名");
+            row.singer = fieldText(rs, "歌手名");
+            row.fileName = fieldText(rs, "ファイル名");
+            row.linkSign = fieldInt(rs, "リンクサイン");
+            row.linkProduct = fieldText(rs, "リンク先商品");
+            int downloaded = fieldInt(rs, "ダウンロード済みフラグ");
             row.icon = m_course == 50 ? downloaded + 2 * row.linkSign + 1 : downloaded;
             m_rows.push_back(std::move(row));
         }
@@ -77,9 +62,9 @@ std::vector<DownloadedRow> DownloadedList::downloadedSetSongs(const std::string&
         rs.open(kiro::db::fillStatement(kiro::db::statements::kSelectDownloadedSetSongs, {m_course, setCode}));
         for (; !rs.isEOF(); rs.moveNext()) {
             DownloadedRow row;
-            row.name = text(rs, "商品名");
-            row.singer = text(rs, "歌手名");
-            row.icon = number(rs, "ダウンロード済みフラグ");
+            row.name = fieldText(rs, "商品名");
+            row.singer = fieldText(rs, "歌手名");
+            row.icon = fieldInt(rs, "ダウンロード済みフラグ");
             songs.push_back(std::move(row));
         }
     } catch (const kiro::db::DbError&) {
@@ -131,7 +116,7 @@ void DownloadedList::deleteSet(const std::string& setCode)
         kiro::db::Recordset songs(m_db);
         songs.open(kiro::db::fillStatement(kiro::db::statements::kSelectDownloadedSetSongFiles, {m_course, setCode}));
         for (; !songs.isEOF(); songs.moveNext()) {
-            DeleteProductFiles(m_course, m_installFolder, productBaseName(text(songs, "ファイル名")));
+            DeleteProductFiles(m_course, m_installFolder, productBaseName(fieldText(songs, "ファイル名")));
             songs.edit();
             songs.setFieldValue("ダウンロード済みフラグ", "0");
             songs.update();
@@ -140,7 +125,7 @@ void DownloadedList::deleteSet(const std::string& setCode)
     kiro::db::Recordset own(m_db);
     own.open(kiro::db::fillStatement(kiro::db::statements::kSelectSetOwnRow, {m_course, setCode}));
     if (!own.isEOF()) {
-        DeleteProductFiles(m_course, m_installFolder, productBaseName(text(own, "ファイル名")));
+        DeleteProductFiles(m_course, m_installFolder, productBaseName(fieldText(own, "ファイル名")));
         own.edit();
         own.setFieldValue("ダウンロード済みフラグ", "0");
         own.update();

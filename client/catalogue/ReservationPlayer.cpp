@@ -3,6 +3,7 @@
 #include "client/app/AppFolders.h"
 #include "client/app/ClientSettings.h"
 #include "client/app/Prompt.h"
+#include "client/catalogue/FieldAccess.h"
 #include "client/catalogue/PlayerCommand.h"
 #include "client/catalogue/ProductFiles.h"
 #include "client/db/CatalogueDb.h"
@@ -24,11 +25,6 @@ constexpr const char* kNo = "いいえ";
 
 // A player ended by a signal (a crash, or killed) did not play its song.
 constexpr int kFirstSignalExitCode = 128;
-
-std::string text(kiro::db::Recordset& rs, const char* field)
-{
-    return kiro::db::FieldToText(rs.fieldValue(field));
-}
 
 } // namespace
 
@@ -79,19 +75,19 @@ void ReservationPlayer::playList()
     try {
         reservations.moveFirst();
         while (!m_summary.failed && !m_summary.stopped && !reservations.isEOF()) {
-            if (text(reservations, "リンクサイン") == "1") {
+            if (fieldText(reservations, "リンクサイン") == "1") {
                 // A set's own row: its songs follow; no question before them.
                 reservations.deleteCurrent();
                 reservations.moveNext();
                 continue;
             }
-            if (text(reservations, "ダウンロード済みフラグ") == "1") {
-                std::string base = productBaseName(text(reservations, "ファイル名"));
+            if (fieldText(reservations, "ダウンロード済みフラグ") == "1") {
+                std::string base = productBaseName(fieldText(reservations, "ファイル名"));
                 if (playOne(base) == SongResult::Failed) {
                     m_summary.failed = true;
                     break;
                 }
-                if (text(reservations, "予約フラグ") == "0") {
+                if (fieldText(reservations, "予約フラグ") == "0") {
                     deleteFiles(karaokeFiles(m_folders.installFolder, base));
                     reservations.edit();
                     reservations.setFieldValue("ダウンロード済みフラグ", "0");
